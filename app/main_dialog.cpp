@@ -1,0 +1,89 @@
+// app/main_dialog.cpp
+// The program's entry and the main dialog: a deletion requested on the command line happens
+// during the dialog's initialisation, which ends the dialog before it is ever shown.
+#include "main_dialog.h"
+
+#include <cstring>
+
+#include "app_state.h"
+#include "forced_delete.h"
+#include "resource.h"
+#include "settings.h"
+#include "text_helpers.h"
+
+namespace {
+
+// Room for the confirmation text with the longest tail accepted (MAX_TEXT characters).
+constexpr SIZE_T kMessageSize = sizeof(kConfirmText) - 1 + MAX_TEXT + 1;
+
+void DeleteFromCommandLine(HWND hwnd) {
+    app.bConfirmed = 1;
+    app.szMessage = AllocZeroed(kMessageSize);
+    if (app.szMessage == nullptr)
+        return;
+    strcpy(app.szMessage, kConfirmText);
+    strcat(app.szMessage, app.szCmdLine);
+    // Only an explicit Yes deletes: a box that could not be shown (0) counts as No.
+    if (app.bAskUser == 1 &&
+        MessageBoxA(hwnd, app.szMessage, kConfirmCaption, MB_YESNO) != IDYES)
+        app.bConfirmed = 0;
+    if (app.bConfirmed == 1) {
+        // The whole block is cleared: the confirmation text reached past MAX_TEXT, and the
+        // cleaned path ends at the first byte the copy does not write.
+        ZeroFill(app.szMessage, static_cast<int>(kMessageSize));
+        int j = 0;
+        for (int i = 0; app.szCmdLine[i] != '\0'; ++i)
+            if (app.szCmdLine[i] != '"')
+                app.szMessage[j++] = app.szCmdLine[i];
+        TruncateAndRemove(hwnd, app.szMessage);
+    }
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM) {
+    switch (uMsg) {
+    case WM_INITDIALOG:
+        LoadSettings();
+        app.hEdit = GetDlgItem(hwnd, IDC_PATH);
+        if (strlen(app.szCmdLine) != 0) {
+            DeleteFromCommandLine(hwnd);
+            EndDialog(hwnd, 0);
+        }
+        SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app.hIcon));
+        return TRUE;  // the dialog manager focuses the first tab stop, "..."
+    case WM_COMMAND:
+        // The whole wParam is compared: only notifications with code 0 are acted on.
+        switch (wParam) {
+        case IDOK:
+        case IDCANCEL:
+        case IDC_CLOSE:
+            EndDialog(hwnd, 0);
+            return TRUE;
+        case IDC_BROWSE:
+        case IDC_DELETE:
+        case IDC_IEEXT:
+        case IDC_ABOUT:
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
+    app.hIcon = LoadIconA(hInstance, MAKEINTRESOURCE(IDI_APP));
+    app.hInstance = hInstance;
+    const char* szTail = lpCmdLine != nullptr ? lpCmdLine : "";
+    // A tail that does not fit is refused whole: a shortened path could name another file.
+    if (strlen(szTail) > static_cast<size_t>(MAX_TEXT)) {
+        ShowDeleteError(nullptr);
+        return 0;
+    }
+    strcpy(app.szCmdLine, szTail);
+    app.szModulePath = app.key.GetModulePath(hInstance);
+    DialogBoxParamA(hInstance, MAKEINTRESOURCE(IDD_MAIN), nullptr, MainDlgProc, 0);
+    return 0;
+}

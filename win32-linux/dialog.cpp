@@ -1,0 +1,223 @@
+// win32-linux/dialog.cpp
+// The user32 dialog and control calls over the window model.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "dialog_template.h"
+#include "ui.h"
+#include "window_model.h"
+
+using standin::FromHandle;
+using standin::Window;
+
+namespace {
+
+constexpr DWORD kErrorResourceNameNotFound = 1814;
+constexpr DWORD kErrorInvalidWindowHandle = 1400;
+constexpr DWORD kErrorControlIdNotFound = 1421;
+
+void NotifyChanged(HWND hwnd) {
+    Window* w = FromHandle(hwnd);
+    if (w == nullptr)
+        return;
+    Window* dlg = w->isDialog ? w : FromHandle(w->parent);
+    if (dlg != nullptr && dlg->backend != nullptr && dlg->backend->windowChanged != nullptr)
+        dlg->backend->windowChanged(hwnd);
+}
+
+// Copies a window's text as GetWindowTextA does: at most cchMax - 1 characters and a NUL.
+int CopyText(const Window* w, LPSTR lpString, int cchMax) {
+    if (lpString == nullptr || cchMax <= 0)
+        return 0;
+    const int n = std::min(static_cast<int>(w->text.size()), cchMax - 1);
+    memcpy(lpString, w->text.data(), n);
+    lpString[n] = '\0';
+    return n;
+}
+
+}  // namespace
+
+INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent,
+                               DLGPROC lpDialogFunc, LPARAM dwInitParam) {
+    standin::DialogTemplate layout;
+    if (lpDialogFunc == nullptr || !standin::LoadDialogTemplate(lpTemplateName, &layout)) {
+        SetLastError(kErrorResourceNameNotFound);
+        return -1;
+    }
+    HWND hDlg = standin::CreateDialogWindow(layout, hWndParent, lpDialogFunc);
+    Window* dlg = FromHandle(hDlg);
+    standin::RunningDialogs().push_back(hDlg);
+    HWND first = standin::FirstTabStop(hDlg);
+    // A TRUE answer asks the dialog manager to focus the first tab stop.
+    if (lpDialogFunc(hDlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), dwInitParam) &&
+        !dlg->ended)
+        dlg->focus = first;
+    INT_PTR result = -1;
+    if (dlg->ended) {
+        // Ended during its initialisation: the dialog is never shown, and no window backend
+        // is even loaded.
+        result = dlg->result;
+    } else {
+        std::string reason;
+        const standin::UiBackend* backend = standin::BackendForDialog(&reason);
+        if (backend != nullptr) {
+            dlg->backend = backend;
+            if (backend->runDialog(hDlg, &reason))
+                result = dlg->result;
+            else
+                backend = nullptr;
+        }
+        if (backend == nullptr)
+            fprintf(stderr, "zapfile: cannot show the \"%s\" window: %s\n", dlg->text.c_str(),
+                    reason.c_str());
+    }
+    standin::RunningDialogs().pop_back();
+    standin::DestroyDialogWindow(hDlg);
+    return result;
+}
+
+BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
+    Window* dlg = FromHandle(hDlg);
+    if (dlg == nullptr || !dlg->isDialog) {
+        SetLastError(kErrorInvalidWindowHandle);
+        return FALSE;
+    }
+    dlg->ended = true;
+    dlg->result = nResult;
+    return TRUE;
+}
+
+HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
+    Window* dlg = FromHandle(hDlg);
+    if (dlg == nullptr) {
+        SetLastError(kErrorInvalidWindowHandle);
+        return nullptr;
+    }
+    for (HWND c : dlg->controls)
+        if (FromHandle(c)->id == nIDDlgItem)
+            return c;
+    SetLastError(kErrorControlIdNotFound);
+    return nullptr;
+}
+
+int WINAPI GetDlgCtrlID(HWND hWnd) {
+    Window* w = FromHandle(hWnd);
+    return w == nullptr || w->isDialog ? 0 : w->id;
+}
+
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    Window* w = FromHandle(hWnd);
+    if (w == nullptr) {
+        SetLastError(kErrorInvalidWindowHandle);
+        return 0;
+    }
+    switch (Msg) {
+    case WM_SETTEXT:
+        return SetWindowTextA(hWnd, reinterpret_cast<LPCSTR>(lParam));
+    case WM_GETTEXT:
+        return CopyText(w, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam));
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(w->text.size());
+    case WM_SETICON: {
+        HICON* slot = wParam == ICON_BIG ? &w->iconBig : &w->iconSmall;
+        HICON previous = *slot;
+        *slot = reinterpret_cast<HICON>(lParam);
+        NotifyChanged(hWnd);
+        return reinterpret_cast<LRESULT>(previous);
+    }
+    case BM_GETCHECK:
+        return w->check;
+    case BM_SETCHECK:
+        w->check = static_cast<int>(wParam);
+        NotifyChanged(hWnd);
+        return 0;
+    case BM_CLICK:
+        standin::ClickButton(hWnd);
+        return 0;
+    default:
+        break;
+    }
+    if (!w->isDialog || w->proc == nullptr)
+        return 0;
+    const INT_PTR handled = w->proc(hWnd, Msg, wParam, lParam);
+    // What the default dialog procedure does with a close request that the procedure left.
+    if (!handled && Msg == WM_CLOSE)
+        SendMessageA(hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(hWnd, IDCANCEL)));
+    return handled;
+}
+
+BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
+    Window* w = FromHandle(hWnd);
+    if (w == nullptr) {
+        SetLastError(kErrorInvalidWindowHandle);
+        return FALSE;
+    }
+    w->text = lpString != nullptr ? lpString : "";
+    NotifyChanged(hWnd);
+    return TRUE;
+}
+
+int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
+    Window* w = FromHandle(hWnd);
+    if (w == nullptr) {
+        SetLastError(kErrorInvalidWindowHandle);
+        if (lpString != nullptr && nMaxCount > 0)
+            lpString[0] = '\0';
+        return 0;
+    }
+    return CopyText(w, lpString, nMaxCount);
+}
+
+int WINAPI GetWindowTextLengthA(HWND hWnd) {
+    Window* w = FromHandle(hWnd);
+    if (w == nullptr) {
+        SetLastError(kErrorInvalidWindowHandle);
+        return 0;
+    }
+    return static_cast<int>(w->text.size());
+}
+
+UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMax) {
+    HWND item = GetDlgItem(hDlg, nIDDlgItem);
+    if (item == nullptr) {
+        if (lpString != nullptr && cchMax > 0)
+            lpString[0] = '\0';
+        return 0;
+    }
+    return static_cast<UINT>(GetWindowTextA(item, lpString, cchMax));
+}
+
+BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString) {
+    HWND item = GetDlgItem(hDlg, nIDDlgItem);
+    return item != nullptr && SetWindowTextA(item, lpString);
+}
+
+HWND WINAPI GetFocus(void) {
+    auto& running = standin::RunningDialogs();
+    for (auto it = running.rbegin(); it != running.rend(); ++it) {
+        Window* dlg = FromHandle(*it);
+        if (dlg != nullptr && dlg->visible)
+            return dlg->focus;
+    }
+    return nullptr;
+}
+
+BOOL WINAPI IsWindowVisible(HWND hWnd) {
+    Window* w = FromHandle(hWnd);
+    if (w == nullptr)
+        return FALSE;
+    if (w->isDialog)
+        return w->visible;
+    Window* dlg = FromHandle(w->parent);
+    return dlg != nullptr && dlg->visible && (w->style & WS_VISIBLE);
+}
+
+int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
+    const standin::UiBackend* backend = standin::BackendForMessageBox(hWnd);
+    // Windows shows "Error" for a null caption.
+    return backend->messageBox(hWnd, lpText != nullptr ? lpText : "",
+                               lpCaption != nullptr ? lpCaption : "Error", uType);
+}

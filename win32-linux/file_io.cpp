@@ -1,0 +1,212 @@
+// win32-linux/file_io.cpp
+// The file calls of kernel32 over POSIX file descriptors. A HANDLE is the descriptor plus one,
+// so that no valid handle is null or INVALID_HANDLE_VALUE.
+#include <windows.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+HANDLE ToHandle(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1); }
+
+int ToFd(HANDLE h) {
+    const intptr_t v = reinterpret_cast<intptr_t>(h);
+    return (h == nullptr || h == INVALID_HANDLE_VALUE || v > INT32_MAX) ? -1 : static_cast<int>(v - 1);
+}
+
+DWORD ErrorFromErrno(int err) {
+    switch (err) {
+    case ENOENT:
+        return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+        return ERROR_PATH_NOT_FOUND;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+    case ELOOP:  // a link met where links are not followed
+    case ETXTBSY:
+        return ERROR_ACCESS_DENIED;
+    case EEXIST:
+        return ERROR_FILE_EXISTS;
+    case ENXIO:  // a FIFO without a reader, a device without its driver
+    case EAGAIN:
+        return ERROR_SHARING_VIOLATION;
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+        return ERROR_INVALID_PARAMETER;
+    }
+}
+
+DWORD AttributesFromStat(const struct stat& st, const char* name) {
+    DWORD attributes = 0;
+    if (S_ISDIR(st.st_mode))
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    else if (S_ISLNK(st.st_mode))
+        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    else if (!S_ISREG(st.st_mode))
+        attributes |= FILE_ATTRIBUTE_DEVICE;
+    // NOTE: without any write bit a file is read-only for everybody, root included, as the
+    // read-only attribute binds administrators on Windows.
+    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    (void)name;  // a leading dot is not "hidden": Linux has no such attribute
+    return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+}
+
+}  // namespace
+
+HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSECURITY_ATTRIBUTES,
+                          DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes, HANDLE) {
+    if (lpFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const bool read = dwDesiredAccess & GENERIC_READ;
+    const bool write = dwDesiredAccess & GENERIC_WRITE;
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // a FIFO or device never blocks the open
+    flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    if (dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT)
+        flags |= O_NOFOLLOW;
+    switch (dwCreationDisposition) {
+    case CREATE_NEW:
+        flags |= O_CREAT | O_EXCL;
+        break;
+    case CREATE_ALWAYS:
+        flags |= O_CREAT | O_TRUNC;
+        break;
+    case OPEN_EXISTING:
+        break;
+    case OPEN_ALWAYS:
+        flags |= O_CREAT;
+        break;
+    case TRUNCATE_EXISTING:
+        flags |= O_TRUNC;
+        break;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
+    const int fd = open(lpFileName, flags, mode);
+    if (fd < 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return INVALID_HANDLE_VALUE;
+    }
+    // Windows refuses to open a folder for writing, or for anything without backup semantics.
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) &&
+        !(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS)) {
+        close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    // Blocking mode from here on: only the open itself must not wait.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    SetLastError(ERROR_SUCCESS);
+    return ToHandle(fd);
+}
+
+DWORD WINAPI GetFileType(HANDLE hFile) {
+    struct stat st;
+    if (fstat(ToFd(hFile), &st) != 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FILE_TYPE_UNKNOWN;
+    }
+    if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
+        return FILE_TYPE_DISK;
+    if (S_ISCHR(st.st_mode))
+        return FILE_TYPE_CHAR;
+    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))
+        return FILE_TYPE_PIPE;
+    return FILE_TYPE_UNKNOWN;  // block devices are not files on a disk here
+}
+
+BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION info) {
+    struct stat st;
+    if (info == nullptr || fstat(ToFd(hFile), &st) != 0) {
+        SetLastError(info == nullptr ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    *info = BY_HANDLE_FILE_INFORMATION{};
+    info->dwFileAttributes = AttributesFromStat(st, nullptr);
+    info->dwVolumeSerialNumber = static_cast<DWORD>(st.st_dev);
+    info->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
+    info->nFileSizeLow = static_cast<DWORD>(st.st_size);
+    info->nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
+    info->nFileIndexHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_ino) >> 32);
+    info->nFileIndexLow = static_cast<DWORD>(st.st_ino);
+    return TRUE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
+                            DWORD dwMoveMethod) {
+    int64_t distance = lDistanceToMove;
+    if (lpDistanceToMoveHigh != nullptr)
+        distance = (static_cast<int64_t>(*lpDistanceToMoveHigh) << 32) |
+                   static_cast<uint32_t>(lDistanceToMove);
+    const int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == 1 ? SEEK_CUR : SEEK_END;
+    const off_t pos = lseek(ToFd(hFile), distance, whence);
+    if (pos < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (lpDistanceToMoveHigh != nullptr)
+        *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<uint64_t>(pos) >> 32);
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(pos);
+}
+
+BOOL WINAPI SetEndOfFile(HANDLE hFile) {
+    const int fd = ToFd(hFile);
+    const off_t pos = lseek(fd, 0, SEEK_CUR);
+    if (pos < 0 || ftruncate(fd, pos) != 0) {
+        SetLastError(ErrorFromErrno(errno));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
+                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED) {
+    const int fd = ToFd(hFile);
+    const char* p = static_cast<const char*>(lpBuffer);
+    DWORD done = 0;
+    while (done < nNumberOfBytesToWrite) {
+        const ssize_t n = write(fd, p + done, nNumberOfBytesToWrite - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (lpNumberOfBytesWritten != nullptr)
+                *lpNumberOfBytesWritten = done;
+            SetLastError(n < 0 ? ErrorFromErrno(errno) : ERROR_WRITE_FAULT);
+            return FALSE;
+        }
+        done += static_cast<DWORD>(n);
+    }
+    if (lpNumberOfBytesWritten != nullptr)
+        *lpNumberOfBytesWritten = done;
+    return TRUE;
+}
+
+BOOL WINAPI CloseHandle(HANDLE hObject) {
+    if (close(ToFd(hObject)) != 0) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
+    // unlink never removes a folder, as DeleteFileA never does.
+    if (lpFileName == nullptr || unlink(lpFileName) != 0) {
+        SetLastError(lpFileName == nullptr ? ERROR_INVALID_PARAMETER : ErrorFromErrno(errno));
+        return FALSE;
+    }
+    return TRUE;
+}

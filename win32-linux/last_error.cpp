@@ -1,0 +1,10 @@
+// win32-linux/last_error.cpp
+#include <windows.h>
+
+namespace {
+thread_local DWORD t_lastError = 0;
+}
+
+DWORD WINAPI GetLastError(void) { return t_lastError; }
+
+void WINAPI SetLastError(DWORD dwErrCode) { t_lastError = dwErrCode; }

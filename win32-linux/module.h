@@ -1,0 +1,15 @@
+// win32-linux/module.h
+// The running program as a module: its instance handle and its file.
+#ifndef ZAPFILE_STANDIN_MODULE_H
+#define ZAPFILE_STANDIN_MODULE_H
+
+#include <windows.h>
+
+namespace standin {
+
+// The handle that WinMain receives; the only module there is.
+HINSTANCE ProgramInstance();
+
+}  // namespace standin
+
+#endif

@@ -1,0 +1,38 @@
+// win32-linux/ui.h
+// The user-interface backends that show dialogs and message boxes. A backend is a table of
+// functions; which one answers is chosen at run time (see ui_select.cpp).
+#ifndef ZAPFILE_STANDIN_UI_H
+#define ZAPFILE_STANDIN_UI_H
+
+#include <windows.h>
+
+#include <string>
+
+namespace standin {
+
+struct UiBackend {
+    const char* name;
+    // Shows a message box and returns IDOK, IDYES or IDNO; 0 when it cannot be shown.
+    int (*messageBox)(HWND owner, const char* text, const char* caption, UINT type);
+    // Shows a dialog and runs its modal loop until EndDialog. False when it cannot be shown;
+    // then *reason says why.
+    bool (*runDialog)(HWND dlg, std::string* reason);
+    // The model of a shown window changed (text or check state). May be null.
+    void (*windowChanged)(HWND hwnd);
+};
+
+extern const UiBackend kTerminalBackend;
+extern const UiBackend kHeadlessBackend;
+extern const UiBackend kScriptedBackend;
+
+// The backend for a message box owned by `owner` (null, or a dialog and its controls).
+const UiBackend* BackendForMessageBox(HWND owner);
+// The backend that shows a dialog window; null when none can, with *reason set.
+const UiBackend* BackendForDialog(std::string* reason);
+
+// Tests replace the automatic choice by one backend; null restores the choice.
+void OverrideBackend(const UiBackend* backend);
+
+}  // namespace standin
+
+#endif

@@ -1,0 +1,35 @@
+// win32-linux/ui_headless.cpp
+// The headless backend, for a program with neither a display nor a terminal (a script, a
+// service): every box is reported on standard error, and a question gets the cautious answer.
+#include <cstdio>
+#include <string>
+
+#include "ui.h"
+
+namespace standin {
+namespace {
+
+int HeadlessMessageBox(HWND, const char* text, const char* caption, UINT type) {
+    std::string oneLine = text;
+    for (char& c : oneLine)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    const UINT buttons = type & MB_TYPEMASK;
+    const int answer = buttons == MB_YESNO ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
+    const char* note = answer == IDNO       ? " (no terminal or display to ask: answered No)"
+                       : answer == IDCANCEL ? " (no terminal or display to ask: cancelled)"
+                                            : "";
+    fprintf(stderr, "zapfile: %s %s%s\n", caption, oneLine.c_str(), note);
+    return answer;
+}
+
+bool HeadlessRunDialog(HWND, std::string* reason) {
+    *reason = "headless: no display and no terminal";
+    return false;
+}
+
+}  // namespace
+
+const UiBackend kHeadlessBackend = {"headless", HeadlessMessageBox, HeadlessRunDialog, nullptr};
+
+}  // namespace standin

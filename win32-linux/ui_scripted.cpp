@@ -1,0 +1,88 @@
+// win32-linux/ui_scripted.cpp
+#include "ui_scripted.h"
+
+#include <deque>
+
+#include "ui.h"
+#include "window_model.h"
+
+namespace standin::scripted {
+namespace {
+
+struct Script {
+    std::deque<int> answers;
+    std::deque<std::function<void(HWND)>> actions;
+    std::vector<BoxRecord> boxes;
+    std::vector<DialogRecord> dialogs;
+};
+
+Script& State() {
+    static Script script;
+    return script;
+}
+
+int ScriptedMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+    Script& s = State();
+    int answer;
+    if (!s.answers.empty()) {
+        answer = s.answers.front();
+        s.answers.pop_front();
+    } else {
+        answer = (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    }
+    s.boxes.push_back({owner, text, caption, type, answer});
+    return answer;
+}
+
+bool ScriptedRunDialog(HWND hDlg, std::string* reason) {
+    Script& s = State();
+    Window* dlg = FromHandle(hDlg);
+    dlg->visible = true;
+    const Window* focus = FromHandle(dlg->focus);
+    s.dialogs.push_back({dlg->text, focus != nullptr ? focus->id : 0, true});
+    const size_t record = s.dialogs.size() - 1;
+    if (s.actions.empty()) {
+        *reason = "scripted: no action for this dialog";
+        dlg->visible = false;
+        s.dialogs[record].endedByScript = false;
+        return false;
+    }
+    auto action = std::move(s.actions.front());
+    s.actions.pop_front();
+    action(hDlg);
+    if (!dlg->ended) {
+        s.dialogs[record].endedByScript = false;
+        dlg->ended = true;
+        dlg->result = -1;
+    }
+    dlg->visible = false;
+    return true;
+}
+
+}  // namespace
+
+void Install() {
+    State() = Script{};
+    OverrideBackend(&kScriptedBackend);
+}
+
+void Uninstall() {
+    State() = Script{};
+    OverrideBackend(nullptr);
+}
+
+void PushAnswer(int answer) { State().answers.push_back(answer); }
+
+void PushDialogAction(std::function<void(HWND)> action) {
+    State().actions.push_back(std::move(action));
+}
+
+const std::vector<BoxRecord>& Boxes() { return State().boxes; }
+const std::vector<DialogRecord>& Dialogs() { return State().dialogs; }
+
+}  // namespace standin::scripted
+
+namespace standin {
+const UiBackend kScriptedBackend = {"scripted", scripted::ScriptedMessageBox,
+                                    scripted::ScriptedRunDialog, nullptr};
+}

@@ -1,0 +1,45 @@
+// win32-linux/ui_scripted.h
+// The scripted backend, for tests: message boxes take their answers from a queue, each shown
+// dialog runs the next scripted action, and every box and dialog is recorded.
+#ifndef ZAPFILE_STANDIN_UI_SCRIPTED_H
+#define ZAPFILE_STANDIN_UI_SCRIPTED_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace standin::scripted {
+
+struct BoxRecord {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT type;
+    int answer;
+};
+
+struct DialogRecord {
+    std::string caption;
+    int focusId;        // the control focused when the dialog appeared (0: none)
+    bool endedByScript; // false when the script left the dialog open and the backend closed it
+};
+
+// Makes the scripted backend answer every box and dialog, and forgets earlier records.
+void Install();
+// Restores the automatic choice of backend.
+void Uninstall();
+
+// The answer to the next message box. Without one, a question is answered No.
+void PushAnswer(int answer);
+// What the user does in the next dialog shown. The action should end the dialog (with a
+// command, a click or EndDialog); if it does not, the backend ends it with -1.
+void PushDialogAction(std::function<void(HWND dlg)> action);
+
+const std::vector<BoxRecord>& Boxes();
+const std::vector<DialogRecord>& Dialogs();
+
+}  // namespace standin::scripted
+
+#endif

@@ -136,9 +136,14 @@ bool FindInEntries(const std::vector<ResourceEntry>& entries, LPCSTR type, LPCST
 
 // ---- Icons ------------------------------------------------------------------------------
 
+// An icon is found when it is loaded but decoded only when a window first draws it: the
+// command-line deletion loads the icon and never shows it.
 struct LoadedIcon {
     const unsigned char* image;  // which resource image it came from
     ResourceName name;           // the name it was asked for, as stored for comparison
+    ResourceBytes source;        // the RT_ICON image picked from the group
+    bool decoded = false;
+    bool valid = false;
     IconImage icon;
 };
 
@@ -173,14 +178,12 @@ bool SameKey(const ResourceName& a, const ResourceName& b) {
 
 HICON HandleOf(LoadedIcon* loaded) { return reinterpret_cast<HICON>(&loaded->icon); }
 
-bool LoadIconFromEntries(const std::vector<ResourceEntry>& entries, LPCSTR name, IconImage* out) {
+bool FindIconImage(const std::vector<ResourceEntry>& entries, LPCSTR name, ResourceBytes* out) {
     ResourceBytes group;
     if (!FindInEntries(entries, RT_GROUP_ICON, name, &group)) return false;
     WORD iconId = 0;
     if (!PickGroupIconEntry(group, &iconId)) return false;
-    ResourceBytes image;
-    if (!FindInEntries(entries, RT_ICON, MAKEINTRESOURCE(iconId), &image)) return false;
-    return DecodeIconImage(image, out);
+    return FindInEntries(entries, RT_ICON, MAKEINTRESOURCE(iconId), out);
 }
 
 HICON LoadIconCached(ResourceBytes image, const std::vector<ResourceEntry>& entries, LPCSTR name) {
@@ -196,7 +199,7 @@ HICON LoadIconCached(ResourceBytes image, const std::vector<ResourceEntry>& entr
     auto loaded = std::make_unique<LoadedIcon>();
     loaded->image = image.data;
     loaded->name = key;
-    if (!LoadIconFromEntries(entries, name, &loaded->icon)) return nullptr;
+    if (!FindIconImage(entries, name, &loaded->source)) return nullptr;
     table.icons.push_back(std::move(loaded));
     return HandleOf(table.icons.back().get());
 }
@@ -437,7 +440,12 @@ const IconImage* IconFromHandle(HICON icon) {
     IconTable& table = Icons();
     std::lock_guard<std::mutex> guard(table.lock);
     for (const auto& loaded : table.icons) {
-        if (HandleOf(loaded.get()) == icon) return &loaded->icon;
+        if (HandleOf(loaded.get()) != icon) continue;
+        if (!loaded->decoded) {
+            loaded->valid = DecodeIconImage(loaded->source, &loaded->icon);
+            loaded->decoded = true;
+        }
+        return loaded->valid ? &loaded->icon : nullptr;
     }
     return nullptr;
 }

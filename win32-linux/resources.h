@@ -90,13 +90,14 @@ bool DecodeIconImage(ResourceBytes image, IconImage* out);
 // that size if there, else the nearest, and among equals the most colours.
 bool PickGroupIconEntry(ResourceBytes group, WORD* iconId);
 
-// LoadIconA on an explicit image: looks up the group icon, decodes the picked image once and
-// keeps it for the life of the process. The same image and name give the same handle; the
-// image is known by its address, so one image must not be replaced by another in its place.
-// NULL if the icon is missing or cannot be decoded.
+// LoadIconA on an explicit image: looks up the group icon and the image it picks, and keeps
+// them for the life of the process; the image is decoded on its first use. The same image
+// and name give the same handle; the image is known by its address, so one image must not be
+// replaced by another in its place. NULL if the icon or its image is missing.
 HICON LoadIconFromImage(ResourceBytes image, LPCSTR name);
 
-// The decoded icon behind a handle from LoadIconA, or nullptr for anything else.
+// The decoded icon behind a handle from LoadIconA, or nullptr for anything else and for an
+// image that cannot be decoded.
 const IconImage* IconFromHandle(HICON icon);
 
 }  // namespace standin

@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building and testing Zapfile needs on Debian 12. Safe to run again: it only
-# calls apt-get when a package is missing.
+# Installs what building and testing Zapfile needs on Debian 12: the packages listed in
+# scripts/packages/*.txt. Safe to run again: it calls apt-get only when one is missing.
 set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
 
-packages=(
-  cmake ninja-build g++ pkg-config
-  libsqlite3-dev
-  googletest libgtest-dev
-  binutils-mingw-w64-x86-64
-)
+mapfile -t packages < <(cat "$here"/packages/*.txt | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^$' | sort -u)
 
 missing=()
 for p in "${packages[@]}"; do

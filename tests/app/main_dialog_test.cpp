@@ -2,7 +2,6 @@
 // The main window started without a path: focus, closing, and commands that must not end it.
 #include "app_test_support.h"
 #include "resource.h"
-#include "text_helpers.h"
 
 namespace {
 
@@ -64,19 +63,6 @@ TEST_F(MainDialogTest, OtherCommandsLeaveTheDialogOpen) {
     EXPECT_FALSE(Dialogs()[0].endedByScript);  // still open after all of them
     EXPECT_EQ((std::vector<LRESULT>{TRUE, TRUE, TRUE, TRUE, FALSE, FALSE}), handled);
     EXPECT_TRUE(Boxes().empty());
-}
-
-TEST_F(MainDialogTest, FieldTextIsWhatTheWindowHolds) {
-    std::string read;
-    PushDialogAction([&](HWND dlg) {
-        HWND edit = GetDlgItem(dlg, IDC_PATH);
-        SetWindowTextA(edit, "\"/tmp/some file\"");
-        char* block = GetWindowTextAlloc(edit);
-        read = block;
-        EndDialog(dlg, 0);
-    });
-    Run("");
-    EXPECT_EQ("\"/tmp/some file\"", read);
 }
 
 }  // namespace

@@ -60,14 +60,8 @@ TEST(ZeroFill, ClearsExactlyTheCount) {
     EXPECT_EQ('x', block[MAX_TEXT]);  // byte 260 of a text buffer is left as it was
 }
 
-TEST(Blocks, ComeZeroFilledAndDistinct) {
-    char* a = AllocZeroed(TEXT_BUFFER_SIZE);
-    char* b = AllocZeroed(TEXT_BUFFER_SIZE);
-    ASSERT_NE(nullptr, a);
-    ASSERT_NE(a, b);
-    EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, '\0'), std::string(a, TEXT_BUFFER_SIZE));
-    char* crlf = AllocCrLf();
-    EXPECT_EQ(std::string("\r\n\0", 3), std::string(crlf, 3));
+TEST(AllocCrLf, GivesExactlyThreeBytes) {
+    EXPECT_EQ(std::string("\r\n\0", 3), std::string(AllocCrLf(), 3));
 }
 
 TEST(GetModulePath, NamesThisProgramAndIsTerminated) {

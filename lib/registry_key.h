@@ -15,11 +15,13 @@ public:
     // Opens szName below hParent, creating it when it cannot be opened. hParent may be this
     // object's own hKey. Returns the new hKey; null when both the open and the create failed.
     HKEY OpenOrCreate(HKEY hParent, LPCSTR szName);
-    // Writes szText under the value name szName ("" is the key's default value) as REG_SZ
-    // without its NUL: n characters are n bytes. Returns the platform's status.
+    // Writes szText under the value name szName ("" is the key's default value) as REG_SZ,
+    // counting only its n characters; the system stores the NUL after them too (n + 1 bytes).
+    // Returns the platform's status.
     LONG SetString(LPCSTR szText, LPCSTR szName);
-    // A new 261-byte block holding the value's text (at most 260 bytes); empty when the value
-    // is missing, too long or unreadable. The caller owns the block.
+    // A new 261-byte block holding the value's text (at most 260 bytes, NUL included where
+    // stored, so 259 characters of a text SetString wrote); empty when the value is missing,
+    // too long or unreadable. The caller owns the block.
     char* GetString(LPCSTR szName);
     // A new 261-byte block holding the full path of the module's file (uses nothing of the
     // object). The caller owns the block.

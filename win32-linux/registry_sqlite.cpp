@@ -709,6 +709,10 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
     const std::string_view name = ValueName(lpValueName);
     if ((lpData == nullptr && cbData > 0) || name.size() > kMaxValueName)
         return ERROR_INVALID_PARAMETER;
+    // Windows stores a text's terminating NUL that the count left out when it comes right
+    // after the counted bytes: "abc" with a count of 3 becomes the 4 bytes "abc\0".
+    if (IsStringType(dwType) && cbData > 0 && lpData[cbData - 1] != 0 && lpData[cbData] == 0)
+        ++cbData;
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId key = 0;

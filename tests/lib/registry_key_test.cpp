@@ -41,25 +41,27 @@ protected:
     RegistryKey key;
 };
 
-TEST_F(RegistryKeyTest, SetStringStoresTheCharactersWithoutNul) {
+TEST_F(RegistryKeyTest, SetStringStoresTheTextAndTheNulAfterIt) {
+    // SetString counts only the characters; the system stores the NUL that follows them.
     DWORD type = 0;
     std::string bytes;
     EXPECT_EQ(ERROR_SUCCESS, key.SetString("1", "bAskUser"));
     Stored("bAskUser", &type, &bytes);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ("1", bytes);
+    EXPECT_EQ(std::string("1", 2), bytes);
     EXPECT_EQ(ERROR_SUCCESS, key.SetString("0", "bAskUser"));
     Stored("bAskUser", &type, &bytes);
-    EXPECT_EQ("0", bytes);
-    EXPECT_EQ(ERROR_SUCCESS, key.SetString("", "x"));
+    EXPECT_EQ(std::string("0", 2), bytes);
+    EXPECT_EQ(ERROR_SUCCESS, key.SetString("", "x"));  // nothing counted, nothing added
     Stored("x", &type, &bytes);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(0u, bytes.size());
 }
 
 TEST_F(RegistryKeyTest, GetStringReadsBackWhatWasWritten) {
-    const std::string full(MAX_TEXT, 'q');
-    for (const std::string& text : {std::string("0"), std::string("C:\\a b\\c.exe"), full}) {
+    // The longest text that fits: MAX_TEXT bytes with its NUL.
+    const std::string longest(MAX_TEXT - 1, 'q');
+    for (const std::string& text : {std::string("0"), std::string("C:\\a b\\c.exe"), longest}) {
         key.SetString(text.c_str(), "v");
         char* block = key.GetString("v");
         ASSERT_NE(nullptr, block);
@@ -74,13 +76,14 @@ TEST_F(RegistryKeyTest, MissingOrOverlongValueReadsAsAnEmptyText) {
     char* missing = key.GetString("no such value");
     ASSERT_NE(nullptr, missing);
     EXPECT_STREQ("", missing);
-
-    const std::string tooLong(MAX_TEXT + 40, 'z');
-    key.SetString(tooLong.c_str(), "long");
-    char* block = key.GetString("long");
-    ASSERT_NE(nullptr, block);
-    EXPECT_LE(strlen(block), static_cast<size_t>(MAX_TEXT));
-    EXPECT_EQ('\0', block[MAX_TEXT]);
+    // MAX_TEXT characters are MAX_TEXT + 1 bytes with the NUL: one too many.
+    for (size_t length : {static_cast<size_t>(MAX_TEXT), static_cast<size_t>(MAX_TEXT) + 40}) {
+        key.SetString(std::string(length, 'z').c_str(), "long");
+        char* block = key.GetString("long");
+        ASSERT_NE(nullptr, block);
+        EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, '\0'), std::string(block, TEXT_BUFFER_SIZE))
+            << length;
+    }
 }
 
 TEST_F(RegistryKeyTest, OpenOrCreateWalksOneLevelAtATime) {

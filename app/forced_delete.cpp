@@ -9,14 +9,51 @@ constexpr DWORD kRefusedAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_R
                                      FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY |
                                      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
+// Room for the path the file system reports for the open file: the path asked for has at
+// most MAX_PATH characters, but folders reached through junctions may lengthen it.
+constexpr DWORD kFinalPathSize = 4 * MAX_PATH;
+
+// The last name of a path: what follows its last separator or drive colon.
+LPCSTR LastName(LPCSTR szPath) {
+    LPCSTR szName = szPath;
+    for (LPCSTR p = szPath; *p != '\0'; ++p)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            szName = p + 1;
+    return szName;
+}
+
+// True when the open file bears the name that was asked for. A link that the attributes do
+// not show gives itself away here: Wine presents a Unix symbolic link to a file as that file,
+// without the reparse-point attribute, and follows it despite FILE_FLAG_OPEN_REPARSE_POINT.
+// Only the last names are compared, as folders above the file may be reached through
+// junctions or mapped drives; a short (8.3) name is made long first. A path the file system
+// cannot report is refused.
+bool OpenedByItsOwnName(HANDLE hFile, LPCSTR szPath) {
+    char szFinal[kFinalPathSize];
+    const DWORD nFinal =
+        GetFinalPathNameByHandleA(hFile, szFinal, kFinalPathSize, FILE_NAME_NORMALIZED);
+    if (nFinal == 0 || nFinal >= kFinalPathSize)
+        return false;
+    char szLong[kFinalPathSize];
+    const DWORD nLong = GetLongPathNameA(szPath, szLong, kFinalPathSize);
+    LPCSTR szAsked = nLong != 0 && nLong < kFinalPathSize ? szLong : szPath;
+    return lstrcmpiA(LastName(szFinal), LastName(szAsked)) == 0;
+}
+
 // True when the open handle is a plain file on a disk that may be emptied.
-bool IsWritableRegularFile(HANDLE hFile) {
+bool IsWritableRegularFile(HANDLE hFile, LPCSTR szPath) {
     if (GetFileType(hFile) != FILE_TYPE_DISK)
         return false;
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(hFile, &info))
         return false;
-    return (info.dwFileAttributes & kRefusedAttributes) == 0;
+    return (info.dwFileAttributes & kRefusedAttributes) == 0 && OpenedByItsOwnName(hFile, szPath);
+}
+
+// Opens the file for writing without truncating it and without following a link.
+HANDLE OpenForZapping(LPCSTR szPath, DWORD dwCreation) {
+    return CreateFileA(szPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       dwCreation, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
 }
 
 }  // namespace
@@ -26,17 +63,18 @@ void ShowDeleteError(HWND hwndOwner) {
 }
 
 void TruncateAndRemove(HWND hwndOwner, LPCSTR szPath) {
-    // The file is opened without truncation and without following a link, and checked
-    // before anything is written: a FIFO, a device or a link's target is never touched.
-    // A name that does not exist yet is created, as an emptying open would.
-    HANDLE hFile = CreateFileA(szPath, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                               nullptr);
+    // The file is checked before anything is written: a FIFO, a device or a link's target is
+    // never touched. A name that does not exist yet is created, as an emptying open would,
+    // but only as a new name: where a link to nowhere stands, a system that follows links
+    // (Wine does) would create its target instead.
+    HANDLE hFile = OpenForZapping(szPath, OPEN_EXISTING);
+    if (hFile == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+        hFile = OpenForZapping(szPath, CREATE_NEW);
     if (hFile == INVALID_HANDLE_VALUE) {
         ShowDeleteError(hwndOwner);
         return;
     }
-    if (!IsWritableRegularFile(hFile)) {
+    if (!IsWritableRegularFile(hFile, szPath)) {
         CloseHandle(hFile);
         ShowDeleteError(hwndOwner);
         return;

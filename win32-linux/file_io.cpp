@@ -4,7 +4,11 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -209,4 +213,46 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
         return FALSE;
     }
     return TRUE;
+}
+
+namespace {
+
+// Hands a path out as the Win32 path calls do: its length when it fits with its NUL, else
+// the size needed, NUL included, and nothing written.
+DWORD CopyPathOut(const char* path, size_t length, LPSTR lpBuffer, DWORD cchBuffer) {
+    if (length >= cchBuffer)
+        return static_cast<DWORD>(length + 1);
+    memmove(lpBuffer, path, length);
+    lpBuffer[length] = '\0';
+    return static_cast<DWORD>(length);
+}
+
+}  // namespace
+
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD cchFilePath,
+                                       DWORD) {
+    char link[32];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", ToFd(hFile));
+    char path[PATH_MAX];
+    const ssize_t n = readlink(link, path, sizeof path);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof path) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return CopyPathOut(path, static_cast<size_t>(n), lpszFilePath, cchFilePath);
+}
+
+DWORD WINAPI GetLongPathNameA(LPCSTR lpszShortPath, LPSTR lpszLongPath, DWORD cchBuffer) {
+    struct stat st;
+    if (lpszShortPath == nullptr || lstat(lpszShortPath, &st) != 0) {
+        SetLastError(lpszShortPath == nullptr ? ERROR_INVALID_PARAMETER : ErrorFromErrno(errno));
+        return 0;
+    }
+    return CopyPathOut(lpszShortPath, strlen(lpszShortPath), lpszLongPath, cchBuffer);
+}
+
+int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
+    const int order = strcasecmp(lpString1 != nullptr ? lpString1 : "",
+                                 lpString2 != nullptr ? lpString2 : "");
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
 }

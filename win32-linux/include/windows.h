@@ -240,6 +240,18 @@ DWORD WINAPI GetFileType(HANDLE hFile);
 BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
                                        LPBY_HANDLE_FILE_INFORMATION lpFileInformation);
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
+#define FILE_NAME_NORMALIZED 0x0
+#define FILE_NAME_OPENED 0x8
+#define VOLUME_NAME_DOS 0x0
+// NOTE: the open file's path as the kernel knows it: a Linux path, links resolved.
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD cchFilePath,
+                                       DWORD dwFlags);
+// NOTE: Linux names have no short form: an existing path comes back as it was given.
+DWORD WINAPI GetLongPathNameA(LPCSTR lpszShortPath, LPSTR lpszLongPath, DWORD cchBuffer);
+
+// ---- kernel32: text ---------------------------------------------------------------------
+// NOTE: only the ASCII letters are compared without regard to case.
+int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
 
 // ---- advapi32: the registry ------------------------------------------------------------
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)((LONG)0x80000000))

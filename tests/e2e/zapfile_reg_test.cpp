@@ -1,10 +1,12 @@
 // tests/e2e/zapfile_reg_test.cpp
-// The built zapfile-reg, run as a user runs it, with a registry of its own: the texts and
-// exit codes of reg.exe for query, add and delete.
+// The built zapfile-reg, run as a user runs it: reg.exe's texts and exit codes for query, add
+// and delete. Each test is a list of commands run in order on a registry of its own, each with
+// what is typed to it and the exact exit code, output and error output it must give.
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "process.h"
@@ -12,153 +14,87 @@
 
 namespace {
 
-constexpr char kDone[] = "The operation completed successfully.\n";
-constexpr char kCancelled[] = "The operation was cancelled by the user.\n";
-constexpr char kNotFound[] =
+const std::string kKey = "HKCU\\Software\\Zapfile";
+const std::string kShown = "HKEY_CURRENT_USER\\Software\\Zapfile";  // as the messages name it
+const std::string kDone = "The operation completed successfully.\n";
+const std::string kCancelled = "The operation was cancelled by the user.\n";
+const std::string kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.\n";
+const std::string kBadAdd = "ERROR: Invalid syntax.\nType \"REG ADD /?\" for usage.\n";
 
-struct Result {
+// What query shows for one value of kKey: the key, then the value's name, type and data.
+std::string Shown(const std::string& name, const std::string& typeAndData) {
+    return "\n" + kShown + "\n    " + name + "    " + typeAndData + "\n\n";
+}
+
+struct Step {
+    std::vector<std::string> args;
+    std::string input;  // typed on standard input
     int code;
-    std::string out;
-    std::string err;
-    bool operator==(const Result&) const = default;
+    std::string out, err;
 };
 
-std::ostream& operator<<(std::ostream& os, const Result& r) {
-    return os << "{exit " << r.code << ", out \"" << r.out << "\", err \"" << r.err << "\"}";
-}
-
-class ZapfileReg : public ::testing::Test {
-protected:
-    // Runs zapfile-reg with the arguments, `input` on its standard input.
-    Result Run(const std::vector<std::string>& args, const std::string& input = "") {
+void Play(const std::vector<Step>& steps) {
+    const testenv::TempDir config;
+    for (const Step& s : steps) {
         std::vector<std::string> argv{ZAPFILE_REG_BIN};
-        argv.insert(argv.end(), args.begin(), args.end());
+        argv.insert(argv.end(), s.args.begin(), s.args.end());
         const testproc::Result r =
-            testproc::Run(argv, {{"XDG_CONFIG_HOME", config_.path().string()}}, input);
-        return {r.exitCode, r.out, r.err};
+            testproc::Run(argv, {{"XDG_CONFIG_HOME", config.path().string()}}, s.input);
+        EXPECT_EQ(std::tie(s.code, s.out, s.err), std::tie(r.exitCode, r.out, r.err))
+            << testing::PrintToString(s.args) << " < " << testing::PrintToString(s.input);
     }
-
-    testenv::TempDir config_;
-};
-
-std::string Syntax(const char* op) {
-    return std::string("ERROR: Invalid syntax.\nType \"REG ") + op + " /?\" for usage.\n";
 }
 
-TEST_F(ZapfileReg, ReadmeExamplesTurnTheQuestionOffAndShowIt) {
-    EXPECT_EQ(
-        Run({"add", "HKCU\\Software\\Zapfile", "/v", "bAskUser", "/t", "REG_SZ", "/d", "0", "/f"}),
-        (Result{0, kDone, ""}));
-    EXPECT_EQ(
-        Run({"query", "HKCU\\Software\\Zapfile", "/v", "bAskUser"}),
-        (Result{0, "\nHKEY_CURRENT_USER\\Software\\Zapfile\n    bAskUser    REG_SZ    0\n\n", ""}));
+TEST(ZapfileReg, ReadmeExamplesSetShowAndDeleteTheSetting) {
+    Play({{{"add", kKey, "/v", "bAskUser", "/t", "REG_SZ", "/d", "0", "/f"}, "", 0, kDone, ""},
+          {{"query", kKey, "/v", "bAskUser"}, "", 0, Shown("bAskUser", "REG_SZ    0"), ""},
+          {{"add", kKey, "/v", "bAskUser", "/t", "REG_SZ", "/d", "1", "/f"}, "", 0, kDone, ""},
+          {{"query", kKey, "/v", "bAskUser"}, "", 0, Shown("bAskUser", "REG_SZ    1"), ""},
+          {{"delete", kKey, "/v", "bAskUser", "/f"}, "", 0, kDone, ""},
+          {{"query", kKey, "/v", "bAskUser"}, "", 1, "", kNotFound}});
 }
 
-TEST_F(ZapfileReg, QueryShowsEachTypeThenTheSubkeys) {
-    const std::string key = "HKCU\\Software\\ZapTest";
-    ASSERT_EQ(
-        0, Run({"add", "HKEY_CURRENT_USER\\Software\\ZapTest\\", "/ve", "/d", "hello world", "/f"})
-               .code);
-    ASSERT_EQ(0, Run({"add", "hkcu\\software\\zaptest", "/V", "Count", "/T", "reg_dword", "/D",
-                      "0x1F", "/F"})
-                     .code);
-    ASSERT_EQ(0, Run({"add", key, "/v", "Big", "/t", "REG_DWORD", "/d", "4294967295", "/f"}).code);
-    ASSERT_EQ(0, Run({"add", key, "/v", "Blob", "/t", "REG_BINARY", "/d", "00ff10A0", "/f"}).code);
-    ASSERT_EQ(0, Run({"add", key, "/v", "Empty", "/f"}).code);
-    ASSERT_EQ(0, Run({"add", key + "\\Sub\\Deeper", "/f"}).code);
-    ASSERT_EQ(0, Run({"add", key + "\\Other"}).code);
-
-    EXPECT_EQ(Run({"query", key}), (Result{0,
-                                           "\nHKEY_CURRENT_USER\\Software\\ZapTest\n"
-                                           "    (Default)    REG_SZ    hello world\n"
-                                           "    Count    REG_DWORD    0x1f\n"
-                                           "    Big    REG_DWORD    0xffffffff\n"
-                                           "    Blob    REG_BINARY    00FF10A0\n"
-                                           "    Empty    REG_SZ    \n"
-                                           "\n"
-                                           "HKEY_CURRENT_USER\\Software\\ZapTest\\Other\n"
-                                           "HKEY_CURRENT_USER\\Software\\ZapTest\\Sub\n",
-                                           ""}));
-    EXPECT_EQ(Run({"query", key + "\\Sub", "/ve"}),
-              (Result{0,
-                      "\nHKEY_CURRENT_USER\\Software\\ZapTest\\Sub\n    (Default)    REG_SZ    "
-                      "(value not set)\n\n",
-                      ""}));
-    EXPECT_EQ(
-        Run({"query", key, "/v", "blob"}),
-        (Result{0, "\nHKEY_CURRENT_USER\\Software\\ZapTest\n    blob    REG_BINARY    00FF10A0\n\n",
-                ""}));
+TEST(ZapfileReg, QueryShowsEachValueAsRegDoesThenTheSubkeys) {
+    const std::string values =
+        "    Count    REG_DWORD    0x1f\n    Blob    REG_BINARY    00FF10A0\n";
+    Play({{{"add", kKey, "/v", "Count", "/t", "reg_dword", "/d", "0x1F", "/f"}, "", 0, kDone, ""},
+          {{"add", kKey, "/v", "Blob", "/t", "REG_BINARY", "/d", "00ff10A0"}, "", 0, kDone, ""},
+          {{"add", kKey + "\\Sub\\Deeper", "/f"}, "", 0, kDone, ""},
+          {{"query", kKey}, "", 0, "\n" + kShown + "\n" + values + "\n" + kShown + "\\Sub\n", ""},
+          {{"query", kKey, "/ve"}, "", 0, Shown("(Default)", "REG_SZ    (value not set)"), ""}});
 }
 
-TEST_F(ZapfileReg, MissingNamesAndBadArgumentsFail) {
-    const std::string key = "HKCU\\Software\\ZapTest";
-    ASSERT_EQ(0, Run({"add", key, "/v", "v", "/f"}).code);
-    EXPECT_EQ(Run({"query", key + "\\Nothing"}), (Result{1, "", kNotFound}));
-    EXPECT_EQ(Run({"query", key, "/v", "Nothing"}), (Result{1, "", kNotFound}));
-    EXPECT_EQ(Run({"delete", key + "\\Nothing", "/f"}), (Result{1, "", kNotFound}));
-    EXPECT_EQ(Run({"delete", key, "/v", "Nothing", "/f"}), (Result{1, "", kNotFound}));
-
-    const std::string other = "HKCU\\Software\\Other";
-    const std::vector<std::vector<std::string>> badAdds = {
-        {"add"},
-        {"add", other, "/v"},
-        {"add", other, "/v", "a", "/ve"},
-        {"add", other, "/v", "a", "/v", "b"},
-        {"add", other, "/t", "REG_DWORD", "/d", "12abc", "/f"},
-        {"add", other, "/t", "REG_DWORD", "/d", "4294967296", "/f"},
-        {"add", other, "/t", "REG_BINARY", "/d", "0g", "/f"},
-        {"add", other, "/t", "REG_WHATEVER", "/f"},
-        {"add", other, "/x"},
-    };
-    for (const auto& args : badAdds)
-        EXPECT_EQ(Run(args), (Result{1, "", Syntax("ADD")})) << args.back();
-    EXPECT_EQ(Run({"query", other, "/f"}), (Result{1, "", Syntax("QUERY")}));
-    EXPECT_EQ(Run({"delete", other, "/d", "x"}), (Result{1, "", Syntax("DELETE")}));
-    EXPECT_EQ(Run({"frob", other}),
-              (Result{1, "", "ERROR: Invalid syntax.\nType \"REG /?\" for usage.\n"}));
-    EXPECT_EQ(Run({"query", other}), (Result{1, "", kNotFound}));  // no failed add wrote
-
-    EXPECT_EQ(Run({"query", "HKLM\\Software"}),
-              (Result{1, "", "ERROR: Invalid key name.\nType \"REG QUERY /?\" for usage.\n"}));
-    EXPECT_EQ(Run({"delete", "HKCU", "/f"}),
-              (Result{1, "", "ERROR: Invalid key name.\nType \"REG DELETE /?\" for usage.\n"}));
-
-    const Result help = Run({"/?"});
-    EXPECT_EQ(0, help.code);
-    EXPECT_NE(std::string::npos, help.out.find("zapfile-reg add KEY"));
-    EXPECT_EQ(0, Run({"delete", "/?"}).code);
-    EXPECT_EQ(1, Run({}).code);
+TEST(ZapfileReg, MissingNamesAndBadSyntaxFailWithExitCodeOne) {
+    Play({{{"add", kKey, "/v", "v", "/f"}, "", 0, kDone, ""},
+          {{"query", kKey + "\\Nothing"}, "", 1, "", kNotFound},
+          {{"delete", kKey, "/v", "Nothing", "/f"}, "", 1, "", kNotFound},
+          {{"add", kKey, "/v"}, "", 1, "", kBadAdd},
+          {{"add", kKey, "/v", "a", "/ve"}, "", 1, "", kBadAdd},
+          {{"add", kKey, "/t", "REG_DWORD", "/d", "12abc", "/f"}, "", 1, "", kBadAdd},
+          {{"add", kKey, "/t", "REG_DWORD", "/d", "4294967296", "/f"}, "", 1, "", kBadAdd},
+          {{"add", kKey, "/t", "REG_BINARY", "/d", "0g", "/f"}, "", 1, "", kBadAdd},
+          {{"frob", kKey}, "", 1, "", "ERROR: Invalid syntax.\nType \"REG /?\" for usage.\n"},
+          {{"query", kKey}, "", 0, Shown("v", "REG_SZ    "), ""}});  // no failed add wrote
 }
 
-TEST_F(ZapfileReg, WithoutForceItAsksFirst) {
-    const std::string key = "HKCU\\Software\\ZapTest";
-    const auto valueOf = [&](const char* name) { return Run({"query", key, "/v", name}).out; };
-    ASSERT_EQ(0, Run({"add", key, "/v", "v", "/d", "1"}).code);  // new: no question
-    const std::string one = valueOf("v");
+TEST(ZapfileReg, WithoutForceItAsksAndGoesOnOnlyAfterAYes) {
     const std::string overwrite = "Value v exists, overwrite(Yes/No)? ";
-
-    EXPECT_EQ(Run({"add", key, "/v", "v", "/d", "2"}, "n\n"),
-              (Result{0, overwrite + kCancelled, ""}));
-    EXPECT_EQ(one, valueOf("v"));
-    EXPECT_EQ(Run({"add", key, "/v", "v", "/d", "2"}), (Result{0, overwrite + kCancelled, ""}));
-    EXPECT_EQ(Run({"add", key, "/v", "v", "/d", "2"}, "Yes\n"), (Result{0, overwrite + kDone, ""}));
-    EXPECT_NE(std::string::npos, valueOf("v").find("REG_SZ    2\n"));
-
     const std::string deleteValue = "Delete the registry value v (Yes/No)? ";
-    EXPECT_EQ(Run({"delete", key, "/v", "v"}), (Result{0, deleteValue + kCancelled, ""}));
-    EXPECT_EQ(Run({"delete", key, "/v", "v"}, "y\n"), (Result{0, deleteValue + kDone, ""}));
-    EXPECT_EQ(1, Run({"query", key, "/v", "v"}).code);
-
-    ASSERT_EQ(0, Run({"add", key + "\\Sub\\Deeper", "/v", "x", "/f"}).code);
-    ASSERT_EQ(0, Run({"add", key + "\\Sub", "/ve", "/f"}).code);
-    const std::string deleteKey =
-        "Permanently delete the registry key HKEY_CURRENT_USER\\Software\\ZapTest (Yes/No)? ";
-    EXPECT_EQ(Run({"delete", key}, "no\n"), (Result{0, deleteKey + kCancelled, ""}));
-    EXPECT_EQ(0, Run({"query", key + "\\Sub\\Deeper"}).code);
-    EXPECT_EQ(Run({"delete", key}, "yes\n"), (Result{0, deleteKey + kDone, ""}));
-    EXPECT_EQ(1, Run({"query", key}).code);
-    EXPECT_EQ(0, Run({"query", "HKCU\\Software"}).code);
+    const std::string deleteKey = "Permanently delete the registry key " + kShown + " (Yes/No)? ";
+    // A refused delete leaves the value or key for the next one to find.
+    Play({{{"add", kKey, "/v", "v", "/d", "1"}, "", 0, kDone, ""},  // a new value: no question
+          {{"add", kKey, "/v", "v", "/d", "2"}, "n\n", 0, overwrite + kCancelled, ""},
+          {{"add", kKey, "/v", "v", "/d", "2"}, "", 0, overwrite + kCancelled, ""},
+          {{"query", kKey, "/v", "v"}, "", 0, Shown("v", "REG_SZ    1"), ""},
+          {{"add", kKey, "/v", "v", "/d", "2"}, "Yes\n", 0, overwrite + kDone, ""},
+          {{"query", kKey, "/v", "v"}, "", 0, Shown("v", "REG_SZ    2"), ""},
+          {{"delete", kKey, "/v", "v"}, "no\n", 0, deleteValue + kCancelled, ""},
+          {{"delete", kKey, "/v", "v"}, "y\n", 0, deleteValue + kDone, ""},
+          {{"add", kKey + "\\Sub", "/ve", "/f"}, "", 0, kDone, ""},
+          {{"delete", kKey}, "no\n", 0, deleteKey + kCancelled, ""},
+          {{"delete", kKey}, "yes\n", 0, deleteKey + kDone, ""},
+          {{"query", kKey}, "", 1, "", kNotFound}});
 }
 
 }  // namespace

@@ -22,12 +22,15 @@ char* RegistryKey::GetString(LPCSTR szName) {
     if (block == nullptr)
         return nullptr;
     DWORD dwType = 0;
-    DWORD dwSize = MAX_TEXT;  // the block's last byte is never written and stays NUL
+    // NOTE: Windows stores the NUL that follows a text even when the count leaves it out, so
+    // a text of MAX_TEXT characters is MAX_TEXT + 1 bytes: the whole block is offered, and
+    // a read that fills it without ending in a NUL is a text too long for it.
+    DWORD dwSize = TEXT_BUFFER_SIZE;
     const LONG status = RegQueryValueExA(hKey, szName, nullptr, &dwType,
                                          reinterpret_cast<BYTE*>(block), &dwSize);
-    // NOTE: after ERROR_MORE_DATA the block's contents are undefined on Windows; a value too
-    // long for the block reads as an empty text on every platform.
-    if (status == ERROR_MORE_DATA)
+    // After ERROR_MORE_DATA the block's contents are undefined on Windows; a value too long
+    // for the block reads as an empty text on every platform.
+    if (status == ERROR_MORE_DATA || block[MAX_TEXT] != '\0')
         ZeroFill(block, TEXT_BUFFER_SIZE);
     return block;
 }

@@ -19,9 +19,9 @@ public:
     // counting only its n characters; the system stores the NUL after them too (n + 1 bytes).
     // Returns the platform's status.
     LONG SetString(LPCSTR szText, LPCSTR szName);
-    // A new 261-byte block holding the value's text (at most 260 bytes, NUL included where
-    // stored, so 259 characters of a text SetString wrote); empty when the value is missing,
-    // too long or unreadable. The caller owns the block.
+    // A new 261-byte block holding the value's text: at most MAX_TEXT characters, always
+    // followed by a NUL; empty when the value is missing, too long or unreadable. The caller
+    // owns the block.
     char* GetString(LPCSTR szName);
     // A new 261-byte block holding the full path of the module's file (uses nothing of the
     // object). The caller owns the block.

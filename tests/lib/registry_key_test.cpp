@@ -59,8 +59,8 @@ TEST_F(RegistryKeyTest, SetStringStoresTheTextAndTheNulAfterIt) {
 }
 
 TEST_F(RegistryKeyTest, GetStringReadsBackWhatWasWritten) {
-    // The longest text that fits: MAX_TEXT bytes with its NUL.
-    const std::string longest(MAX_TEXT - 1, 'q');
+    // The longest text that fits: MAX_TEXT characters, whether stored with its NUL or not.
+    const std::string longest(MAX_TEXT, 'q');
     for (const std::string& text : {std::string("0"), std::string("C:\\a b\\c.exe"), longest}) {
         key.SetString(text.c_str(), "v");
         char* block = key.GetString("v");
@@ -68,6 +68,13 @@ TEST_F(RegistryKeyTest, GetStringReadsBackWhatWasWritten) {
         EXPECT_EQ(text, block);
         EXPECT_EQ('\0', block[MAX_TEXT]);
     }
+    // The same text stored without any NUL by another program (the byte after the count is
+    // not a NUL, so nothing is added).
+    const std::string unterminated(MAX_TEXT + 1, 'u');
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.hKey, "raw", 0, REG_SZ,
+                                            reinterpret_cast<const BYTE*>(unterminated.data()),
+                                            MAX_TEXT));
+    EXPECT_EQ(std::string(MAX_TEXT, 'u'), key.GetString("raw"));
     // Two reads give two blocks.
     EXPECT_NE(key.GetString("v"), key.GetString("v"));
 }
@@ -76,8 +83,7 @@ TEST_F(RegistryKeyTest, MissingOrOverlongValueReadsAsAnEmptyText) {
     char* missing = key.GetString("no such value");
     ASSERT_NE(nullptr, missing);
     EXPECT_STREQ("", missing);
-    // MAX_TEXT characters are MAX_TEXT + 1 bytes with the NUL: one too many.
-    for (size_t length : {static_cast<size_t>(MAX_TEXT), static_cast<size_t>(MAX_TEXT) + 40}) {
+    for (size_t length : {static_cast<size_t>(MAX_TEXT) + 1, static_cast<size_t>(MAX_TEXT) + 40}) {
         key.SetString(std::string(length, 'z').c_str(), "long");
         char* block = key.GetString("long");
         ASSERT_NE(nullptr, block);

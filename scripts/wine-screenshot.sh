@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# scripts/wine-screenshot.sh
+# Takes a picture of zapfile.exe's main window as Wine draws it, on a virtual display and in
+# a throw-away Wine prefix: docs/wine-main-window.png.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/build-windows.sh" >/dev/null
+cmake --build --preset windows --target wintest >/dev/null
+session="$root/build-windows/screenshot-session"
+session() { env -u DISPLAY -u WAYLAND_DISPLAY bash "$root/tests/windows/wine-session.sh" "$@"; }
+trap 'session stop "$session"' EXIT
+session start "$session" >/dev/null
+mkdir -p "$root/docs"
+session run "$session" bash -c '
+  timeout 60 wine "$1/build-windows/zapfile.exe" &
+  timeout 30 wine "$1/build-windows/wintest.exe" "Ko Zapfile" wait
+  sleep 1  # the controls paint after the window shows
+  import -window "Ko Zapfile" "$1/docs/wine-main-window.png"
+  timeout 30 wine "$1/build-windows/wintest.exe" "Ko Zapfile" cancel
+  wait' _ "$root"
+echo "Saved $root/docs/wine-main-window.png"

@@ -400,22 +400,25 @@ private:
 
 typedef std::vector<std::string_view> KeyPath;
 
-// Splits a subkey path at its backslashes. Trailing backslashes name the key itself, as on
-// Windows ("A\shell\" is "A\shell"); an empty level elsewhere or an overlong one is refused.
-bool SplitKeyPath(const char* sub, KeyPath* levels) {
+// Splits a subkey path at its backslashes, as Windows and Wine do: trailing backslashes name
+// the key itself ("A\shell\" is "A\shell"), backslashes in a row part two levels as one
+// does, and a path that starts with one is a bad path name. A level longer than the
+// documented 255 characters is refused.
+LONG SplitKeyPath(const char* sub, KeyPath* levels) {
     levels->clear();
     std::string_view rest = sub != nullptr ? sub : "";
-    while (!rest.empty() && rest.back() == '\\')
-        rest.remove_suffix(1);
+    if (!rest.empty() && rest.front() == '\\')
+        return ERROR_BAD_PATHNAME;
     while (!rest.empty()) {
         const size_t cut = rest.find('\\');
         const std::string_view level = rest.substr(0, cut);
-        if (level.empty() || level.size() > kMaxKeyName)
-            return false;
-        levels->push_back(level);
+        if (level.size() > kMaxKeyName)
+            return ERROR_INVALID_PARAMETER;
+        if (!level.empty())
+            levels->push_back(level);
         rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
     }
-    return true;
+    return ERROR_SUCCESS;
 }
 
 bool IsRoot(KeyId key) {
@@ -520,7 +523,8 @@ LONG CopyValueOut(DWORD type, std::string_view bytes, LPDWORD lpType, LPBYTE lpD
             memcpy(lpData, bytes.data(), size);
         // Windows ends a string stored without its NUL when the buffer has room for one,
         // and does not count it: callers that read text into a larger buffer rely on it.
-        if (IsStringType(type) && *lpcbData > size && (size == 0 || lpData[size - 1] != 0))
+        // An empty value leaves the buffer as it was.
+        if (IsStringType(type) && *lpcbData > size && size > 0 && lpData[size - 1] != 0)
             lpData[size] = 0;
     }
     if (lpType != nullptr)
@@ -649,8 +653,8 @@ LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, PHKEY phkResult) {
         return status;
     *phkResult = nullptr;
     KeyPath levels;
-    if (!SplitKeyPath(lpSubKey, &levels))
-        return ERROR_INVALID_PARAMETER;
+    if ((status = SplitKeyPath(lpSubKey, &levels)) != ERROR_SUCCESS)
+        return status;
     if ((status = r.db.Open()) != ERROR_SUCCESS)
         return status;
     KeyId key = 0;
@@ -760,8 +764,9 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (lpSubKey == nullptr)
         return ERROR_INVALID_PARAMETER;
     KeyPath levels;
-    if (!SplitKeyPath(lpSubKey, &levels))
-        return ERROR_INVALID_PARAMETER;
+    const LONG split = SplitKeyPath(lpSubKey, &levels);
+    if (split != ERROR_SUCCESS)
+        return split;
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId from = 0;

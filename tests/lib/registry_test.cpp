@@ -116,6 +116,15 @@ TEST_F(RegistryTest, NamesIgnoreCaseKeepTheirSpellingAndMayEndInABackslash) {
     EXPECT_EQ(nullptr, h);  // the program then falls back to RegCreateKeyA
 }
 
+TEST_F(RegistryTest, BackslashesInARowPartOneLevelAndALeadingOneIsABadPath) {
+    HKEY h = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(key_, "B\\\\C", &h));
+    EXPECT_EQ(std::set<std::string>{"C"}, Names(Create("B")));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyA(key_, "\\D", &h));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyA(key_, "\\B", &h));
+    EXPECT_EQ(std::set<std::string>{"B"}, Names(key_));
+}
+
 TEST_F(RegistryTest, DeleteKeyRefusesAKeyWithSubkeysAndDeletedHandlesSaySo) {
     HKEY child = Create("Parent\\Child");
     HKEY parent = Create("Parent");

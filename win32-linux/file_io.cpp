@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -47,13 +48,31 @@ DWORD ErrorFromErrno(int err) {
     }
 }
 
+// The error for a path that names nothing: Windows tells a missing folder on the way
+// (ERROR_PATH_NOT_FOUND) from a missing last name (ERROR_FILE_NOT_FOUND).
+DWORD MissingError(const char* path) {
+    const char* slash = strrchr(path, '/');
+    if (slash == nullptr || slash == path)
+        return ERROR_FILE_NOT_FOUND;
+    const std::string folder(path, slash);
+    struct stat st;
+    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                   : ERROR_PATH_NOT_FOUND;
+}
+
+DWORD ErrorForPath(int err, const char* path) {
+    return err == ENOENT ? MissingError(path) : ErrorFromErrno(err);
+}
+
 DWORD AttributesFromStat(const struct stat& st, const char* name) {
     DWORD attributes = 0;
     if (S_ISDIR(st.st_mode))
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    else if (S_ISREG(st.st_mode))
+        attributes |= FILE_ATTRIBUTE_ARCHIVE;  // set on every file written, as Windows does
     else if (S_ISLNK(st.st_mode))
         attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-    else if (!S_ISREG(st.st_mode))
+    else
         attributes |= FILE_ATTRIBUTE_DEVICE;
     // NOTE: without any write bit a file is read-only for everybody, root included, as the
     // read-only attribute binds administrators on Windows.
@@ -97,9 +116,16 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
         return INVALID_HANDLE_VALUE;
     }
     const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
-    const int fd = open(lpFileName, flags, mode);
+    // OPEN_ALWAYS and CREATE_ALWAYS tell the caller whether the file was there already
+    // (ERROR_ALREADY_EXISTS): a new file is made exclusively, else the existing one opened.
+    const bool mayCreate =
+        dwCreationDisposition == OPEN_ALWAYS || dwCreationDisposition == CREATE_ALWAYS;
+    int fd = open(lpFileName, mayCreate ? (flags | O_EXCL) & ~O_TRUNC : flags, mode);
+    const bool existed = fd < 0 && mayCreate && errno == EEXIST;
+    if (existed)
+        fd = open(lpFileName, flags & ~O_CREAT, mode);
     if (fd < 0) {
-        SetLastError(ErrorFromErrno(errno));
+        SetLastError(ErrorForPath(errno, lpFileName));
         return INVALID_HANDLE_VALUE;
     }
     // Windows refuses to open a folder for writing, or for anything without backup semantics.
@@ -112,7 +138,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
     }
     // Blocking mode from here on: only the open itself must not wait.
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    SetLastError(ERROR_SUCCESS);
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return ToHandle(fd);
 }
 
@@ -207,9 +233,20 @@ BOOL WINAPI CloseHandle(HANDLE hObject) {
 }
 
 BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
+    if (lpFileName == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    // A read-only file stays, as on Windows, where its attribute must be cleared first.
+    struct stat st;
+    if (lstat(lpFileName, &st) == 0 &&
+        (AttributesFromStat(st, lpFileName) & FILE_ATTRIBUTE_READONLY) != 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     // unlink never removes a folder, as DeleteFileA never does.
-    if (lpFileName == nullptr || unlink(lpFileName) != 0) {
-        SetLastError(lpFileName == nullptr ? ERROR_INVALID_PARAMETER : ErrorFromErrno(errno));
+    if (unlink(lpFileName) != 0) {
+        SetLastError(ErrorForPath(errno, lpFileName));
         return FALSE;
     }
     return TRUE;
@@ -245,7 +282,8 @@ DWORD WINAPI GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD c
 DWORD WINAPI GetLongPathNameA(LPCSTR lpszShortPath, LPSTR lpszLongPath, DWORD cchBuffer) {
     struct stat st;
     if (lpszShortPath == nullptr || lstat(lpszShortPath, &st) != 0) {
-        SetLastError(lpszShortPath == nullptr ? ERROR_INVALID_PARAMETER : ErrorFromErrno(errno));
+        SetLastError(lpszShortPath == nullptr ? ERROR_INVALID_PARAMETER
+                                              : ErrorForPath(errno, lpszShortPath));
         return 0;
     }
     return CopyPathOut(lpszShortPath, strlen(lpszShortPath), lpszLongPath, cchBuffer);

@@ -86,6 +86,8 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
     }
     dlg->ended = true;
     dlg->result = nResult;
+    // The backend running the dialog's modal loop ends it, wherever the call came from.
+    NotifyChanged(hDlg);
     return TRUE;
 }
 

@@ -17,7 +17,8 @@ struct UiBackend {
     // Shows a dialog and runs its modal loop until EndDialog. False when it cannot be shown;
     // then *reason says why.
     bool (*runDialog)(HWND dlg, std::string* reason);
-    // The model of a shown window changed (text or check state). May be null.
+    // The model of a shown window changed (text, check state, icon), or its dialog ended.
+    // May be null.
     void (*windowChanged)(HWND hwnd);
 };
 

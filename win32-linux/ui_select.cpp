@@ -1,11 +1,13 @@
 // win32-linux/ui_select.cpp
 // Which backend answers. A message box that belongs to a shown dialog goes to the backend
-// showing it. Otherwise, with nothing on screen, a terminal on standard input answers;
-// without one, the headless backend does.
+// showing it. Windows are shown with GTK when there is a display. A box with nothing on
+// screen goes to a terminal on standard input when there is one (the user is looking at
+// it), to GTK when there is a display, and otherwise to the headless backend.
 #include <cstdlib>
 #include <unistd.h>
 
 #include "ui.h"
+#include "ui_gtk.h"
 #include "window_model.h"
 
 namespace standin {
@@ -32,15 +34,20 @@ const UiBackend* BackendForMessageBox(HWND owner) {
         return dlg->backend;
     if (isatty(STDIN_FILENO))
         return &kTerminalBackend;
-    return &kHeadlessBackend;
+    // A module that cannot be loaded leaves the question to the headless backend.
+    std::string reason;
+    const UiBackend* gtk = HasDisplay() ? gtk::Backend(&reason) : nullptr;
+    return gtk != nullptr ? gtk : &kHeadlessBackend;
 }
 
 const UiBackend* BackendForDialog(std::string* reason) {
     if (g_override != nullptr)
         return g_override;
-    *reason = HasDisplay() ? "this build has no window backend"
-                           : "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
-    return nullptr;
+    if (!HasDisplay()) {
+        *reason = "no display (DISPLAY and WAYLAND_DISPLAY are not set)";
+        return nullptr;
+    }
+    return gtk::Backend(reason);
 }
 
 }  // namespace standin

@@ -1,0 +1,66 @@
+// win32-linux/ui_gtk.h
+// The GTK window backend lives in a module of its own, libzapfile-gtk.so, loaded next to the
+// program only when a window or a box must be shown: a deletion that shows nothing never maps
+// GTK. The module links no part of the stand-in; the program hands it the calls it needs in a
+// table at load, so that the window model stays one, in the program.
+#ifndef ZAPFILE_STANDIN_UI_GTK_H
+#define ZAPFILE_STANDIN_UI_GTK_H
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+#include "resources.h"
+#include "window_model.h"
+
+namespace standin {
+struct UiBackend;
+}
+
+namespace standin::gtk {
+
+constexpr char kModuleFile[] = "libzapfile-gtk.so";
+constexpr char kOpenSymbol[] = "zapfile_gtk_open";
+
+// What the program lends the module. The sizes let the module refuse a program built from
+// other headers, since it reads Window records directly.
+struct Host {
+    size_t hostSize;
+    size_t windowSize;
+    Window* (*fromHandle)(HWND hwnd);
+    HWND (*nextTabStop)(HWND dlg, HWND from, bool previous);
+    HWND (*defaultButton)(HWND dlg);
+    void (*clickButton)(HWND button);
+    LRESULT (*sendMessage)(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    HWND (*dlgItem)(HWND dlg, int id);
+    // Text the user typed: stored in the model without telling the backend back.
+    void (*setTextFromUser)(HWND hwnd, const char* text);
+    const IconImage* (*iconFromHandle)(HICON icon);
+    HICON (*loadIcon)(int resourceId);
+};
+
+// What the module gives back; the functions of UiBackend, and one for tests.
+struct Module {
+    int (*messageBox)(HWND owner, const char* text, const char* caption, UINT type);
+    bool (*runDialog)(HWND dlg);
+    void (*windowChanged)(HWND hwnd);
+    void* (*widgetOf)(HWND hwnd);  // the GtkWidget showing a window, or null
+};
+
+// The module's one export. False, with `reason` filled, when GTK cannot start (no display
+// can be opened) or the program does not match the module.
+typedef bool (*OpenFunction)(const Host* host, Module* out, char* reason, size_t reasonSize);
+
+// ---- The program's side -------------------------------------------------------------------
+
+// The GTK backend, loading the module on the first call. Null, with *reason set ("GTK: ..."),
+// when the module or GTK cannot be loaded or no display can be opened; the answer is kept.
+const UiBackend* Backend(std::string* reason);
+
+// For tests: the GtkWidget that shows a dialog or control (null when none does).
+void* WidgetOf(HWND hwnd);
+
+}  // namespace standin::gtk
+
+#endif

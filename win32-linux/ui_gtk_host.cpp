@@ -1,0 +1,105 @@
+// win32-linux/ui_gtk_host.cpp
+// The program's side of the GTK backend: finds libzapfile-gtk.so in the program's folder,
+// loads it on the first window or box that needs it, and lends it the stand-in calls it uses.
+#include <dlfcn.h>
+
+#include "module.h"
+#include "ui.h"
+#include "ui_gtk.h"
+
+namespace standin::gtk {
+namespace {
+
+struct Loaded {
+    bool tried = false;
+    bool ok = false;
+    std::string reason;
+    Module module{};
+};
+
+Loaded& State() {
+    static Loaded loaded;
+    return loaded;
+}
+
+void SetTextFromUser(HWND hwnd, const char* text) {
+    if (Window* w = FromHandle(hwnd))
+        w->text = text != nullptr ? text : "";
+}
+
+HICON LoadProgramIcon(int resourceId) {
+    return LoadIconA(ProgramInstance(), MAKEINTRESOURCE(resourceId));
+}
+
+const Host kHost = {sizeof(Host),  sizeof(Window), FromHandle,      NextTabStop,
+                    DefaultButton, ClickButton,    SendMessageA,    GetDlgItem,
+                    SetTextFromUser, IconFromHandle, LoadProgramIcon};
+
+// The module is looked for beside the program file, as Windows looks for a DLL first in the
+// program's folder; never on the library path, where another build's module could answer.
+// Empty when the program's own path is unknown.
+std::string ModulePath() {
+    char exe[MAX_PATH + 1];
+    const DWORD n = GetModuleFileNameA(ProgramInstance(), exe, sizeof exe);
+    const std::string path(exe, n < sizeof exe ? n : 0);
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1) + kModuleFile;
+}
+
+void Load(Loaded* s) {
+    s->tried = true;
+    const std::string prefix = std::string("GTK: cannot load ") + kModuleFile + ": ";
+    const std::string path = ModulePath();
+    if (path.empty()) {
+        s->reason = prefix + "the program's own folder is unknown";
+        return;
+    }
+    // RTLD_LOCAL: GTK's symbols stay out of the program's way.
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        s->reason = prefix + dlerror();
+        return;
+    }
+    auto open = reinterpret_cast<OpenFunction>(dlsym(handle, kOpenSymbol));
+    if (open == nullptr) {
+        s->reason = prefix + "it has no " + kOpenSymbol;
+        return;
+    }
+    char why[256] = "";
+    if (!open(&kHost, &s->module, why, sizeof why)) {
+        s->reason = std::string("GTK: ") + why;
+        return;
+    }
+    // GTK cannot be unloaded safely once started: the module stays for the process's life.
+    s->ok = true;
+}
+
+int GtkMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+    return State().module.messageBox(owner, text, caption, type);
+}
+
+bool GtkRunDialog(HWND dlg, std::string* reason) {
+    if (State().module.runDialog(dlg))
+        return true;
+    *reason = "GTK: the window could not be built";
+    return false;
+}
+
+void GtkWindowChanged(HWND hwnd) { State().module.windowChanged(hwnd); }
+
+const UiBackend kGtkBackend = {"GTK", GtkMessageBox, GtkRunDialog, GtkWindowChanged};
+
+}  // namespace
+
+const UiBackend* Backend(std::string* reason) {
+    Loaded& s = State();
+    if (!s.tried)
+        Load(&s);
+    if (!s.ok)
+        *reason = s.reason;
+    return s.ok ? &kGtkBackend : nullptr;
+}
+
+void* WidgetOf(HWND hwnd) { return State().ok ? State().module.widgetOf(hwnd) : nullptr; }
+
+}  // namespace standin::gtk

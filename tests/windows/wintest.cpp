@@ -9,7 +9,7 @@
 //   wintest TITLE text ID [MS]    prints the text of control ID (65535: a message box's text)
 //   wintest TITLE wait [MS]       only waits for the window
 //
-// Every wait is bounded by MS milliseconds (10000 when not given). Exit codes: 0 done,
+// Every wait is bounded by MS milliseconds (20000 when not given). Exit codes: 0 done,
 // 1 the window never appeared, 2 bad arguments, 3 no such control, 4 the window stayed open.
 #include <windows.h>
 
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     if (argc < next || argc > next + 1)
         return Usage();
     const int id = needsId ? atoi(argv[3]) : 0;
-    const DWORD timeoutMs = argc > next ? strtoul(argv[next], nullptr, 10) : 10000;
+    const DWORD timeoutMs = argc > next ? strtoul(argv[next], nullptr, 10) : 20000;
 
     HWND hwnd = WaitForWindow(title, timeoutMs);
     if (hwnd == nullptr) {

@@ -265,8 +265,7 @@ void OnClicked(GtkButton* button, gpointer data) {
         return;
     const HWND hwnd = ControlOf(d, GTK_WIDGET(button));
     g_host->clickButton(hwnd);
-    if (DialogOf(hwnd) == d)  // the command may have ended and destroyed the dialog
-        Sync(d, hwnd);
+    Sync(d, hwnd);
 }
 
 void OnEntryChanged(GtkEditable* editable, gpointer data) {

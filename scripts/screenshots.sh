@@ -19,7 +19,8 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb picks a free display number and writes it once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+# -noreset: it would reset, refusing clients for a moment, when the first run's last one leaves.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 100); do
   [ "$(wc -l <"$work/display")" -ge 1 ] && break

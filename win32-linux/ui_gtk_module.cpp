@@ -494,6 +494,9 @@ bool RunDialog(HWND hDlg) {
         return false;
     Dialog* d = new Dialog;
     d->hwnd = hDlg;
+    // One loop per dialog, nested in the caller's as DialogBoxParamA's is; EndDialog, from
+    // wherever it is called, reaches WindowChanged and quits it.
+    d->loop = g_main_loop_new(nullptr, FALSE);
     Build(d, dlg);
     Place(d, dlg, DialogOf(dlg->parent));
     OpenDialogs().push_back(d);
@@ -506,9 +509,6 @@ bool RunDialog(HWND hDlg) {
     // GTK would have picked.
     if (focus == nullptr)
         gtk_window_set_focus(GTK_WINDOW(d->window), nullptr);
-    // One loop per dialog, nested in the caller's as DialogBoxParamA's is; EndDialog, from
-    // wherever it is called, reaches WindowChanged and quits it.
-    d->loop = g_main_loop_new(nullptr, FALSE);
     if (!dlg->ended)
         g_main_loop_run(d->loop);
     g_main_loop_unref(d->loop);

@@ -1,7 +1,6 @@
 // tests/e2e/zapfile_test.cpp
 // The built zapfile run on real files: in a terminal, from a script, with the setting off.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "process.h"
 #include "test_env.h"
@@ -94,26 +93,6 @@ TEST_F(ZapfileTest, SettingOffDeletesAtOnceAndSilently) {
     EXPECT_EQ("", r.err);
 }
 
-TEST_F(ZapfileTest, RefusedFilesAreReportedAndLeftAlone) {
-    TurnQuestionOff();
-    const std::string readOnly = File("read-only", "keep");
-    chmod(readOnly.c_str(), 0444);
-    const std::string fifo = dir / "fifo";
-    mkfifo(fifo.c_str(), 0666);
-    const std::string target = File("target", "keep");
-    const std::string link = dir / "link";
-    ASSERT_EQ(0, symlink(target.c_str(), link.c_str()));
-    for (const std::string& path : {readOnly, fifo, link, dir.path().string()}) {
-        auto r = Zap({path});
-        EXPECT_EQ(0, r.exitCode) << path;
-        EXPECT_FALSE(r.timedOut) << path;
-        EXPECT_NE(std::string::npos, r.err.find("Couldn't delete file.")) << path << ": " << r.err;
-    }
-    EXPECT_EQ("keep", testenv::ReadFile(readOnly));
-    EXPECT_EQ("keep", testenv::ReadFile(target));
-    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
-}
-
 TEST_F(ZapfileTest, NameWithAQuoteIsRefusedAndNoOtherFileTouched) {
     TurnQuestionOff();
     const std::string quoted = File("say\"hi\"");
@@ -123,18 +102,6 @@ TEST_F(ZapfileTest, NameWithAQuoteIsRefusedAndNoOtherFileTouched) {
     EXPECT_NE(std::string::npos, r.err.find("Couldn't delete file."));
     EXPECT_EQ("secret", testenv::ReadFile(quoted));
     EXPECT_EQ("secret", testenv::ReadFile(unquoted));
-}
-
-TEST_F(ZapfileTest, OverlongPathIsRefusedNotShortened) {
-    TurnQuestionOff();
-    const std::string deep = dir / std::string(240, 'd');
-    std::filesystem::create_directory(deep);
-    const std::string path = deep + "/file";
-    testenv::WriteFile(path, "secret");
-    auto r = Zap({path});
-    EXPECT_EQ(0, r.exitCode);
-    EXPECT_NE(std::string::npos, r.err.find("Couldn't delete file."));
-    EXPECT_EQ("secret", testenv::ReadFile(path));
 }
 
 TEST_F(ZapfileTest, WindowWithoutDisplayOrTerminalGivesAReason) {

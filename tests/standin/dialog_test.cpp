@@ -115,9 +115,6 @@ TEST_F(DialogTest, CloseBoxBecomesCancelAndHandlesDieWithTheDialog) {
     standin::scripted::PushDialogAction([&](HWND dlg) {
         kept = GetDlgItem(dlg, IDC_PATH);
         SetWindowTextA(kept, "typed");
-        char text[4];
-        EXPECT_EQ(3, GetWindowTextA(kept, text, sizeof text));  // cut to the buffer
-        EXPECT_STREQ("typ", text);
         SendMessageA(dlg, WM_CLOSE, 0, 0);
     });
     EXPECT_EQ(102, Show(IDD_MAIN));

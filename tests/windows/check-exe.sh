@@ -6,10 +6,7 @@
 #   check-exe.sh EXE OBJDUMP
 set -uo pipefail
 
-if [ $# -ne 2 ]; then
-  echo "usage: check-exe.sh EXE OBJDUMP" >&2
-  exit 2
-fi
+[ $# -eq 2 ] || { echo "usage: check-exe.sh EXE OBJDUMP" >&2; exit 2; }
 exe=$1 objdump=$2
 
 failures=0
@@ -21,7 +18,6 @@ fail() {
 headers=$("$objdump" -p "$exe") || fail "objdump cannot read $exe"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
-echo "imports:" $dlls
 [ -n "$dlls" ] || fail "no imported DLL found"
 for dll in $dlls; do
   grep -Eqix '(kernel32|user32|advapi32|comdlg32|shell32|gdi32|msvcrt|ucrtbase|api-ms-win-crt-[a-z0-9-]+)\.dll' \
@@ -33,11 +29,8 @@ for dialog in 101 102 105; do
   grep -q -- "--type=5 --name=$dialog " <<<"$resources" || fail "no dialog $dialog"
 done
 icon=$(wrestool -x --type=14 --name=103 "$exe" | icotool -l -) || fail "no icon 103"
-echo "icon 103: $icon"
 [ "$icon" = "--icon --index=1 --width=32 --height=32 --bit-depth=4 --palette-size=16" ] ||
   fail "icon 103 is not one 32 x 32 image in 16 colours"
 
-if [ "$failures" -ne 0 ]; then
-  exit 1
-fi
+[ "$failures" -eq 0 ] || exit 1
 echo "zapfile.exe: passed"

@@ -1,19 +1,14 @@
 #!/usr/bin/env bash
 # tests/windows/wine-session.sh
 # One Wine session for a run of the Windows tests: a throw-away Wine prefix, made once, and
-# an Xvfb display of its own when the run has no display.
+# an Xvfb display of its own when the run has no display. Every wait is bounded.
 #
 #   wine-session.sh start DIR        makes DIR/prefix (and starts Xvfb when DISPLAY is empty)
 #   wine-session.sh run DIR CMD...   runs CMD in the session, then waits until Wine is idle
 #   wine-session.sh stop DIR         ends Wine and that Xvfb, and removes DIR
-#
-# Every wait is bounded: a step that hangs fails instead of holding up the run.
 set -euo pipefail
 
-if [ $# -lt 2 ]; then
-  echo "usage: wine-session.sh start|run|stop DIR [CMD...]" >&2
-  exit 2
-fi
+[ $# -ge 2 ] || { echo "usage: wine-session.sh start|run|stop DIR [CMD...]" >&2; exit 2; }
 action=$1 dir=$2
 shift 2
 
@@ -22,56 +17,37 @@ session_env() {
   # No Mono or Gecko installer asking for the network, no menu entries for the desktop.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   if [ -s "$dir/display" ]; then
-    DISPLAY=":$(cat "$dir/display")"
-    export DISPLAY
+    export DISPLAY=":$(cat "$dir/display")"
   fi
 }
 
-# Waits at most $1 seconds for the prefix's programs and its server to end.
 wait_idle() {
-  if ! timeout "$1" wineserver -w; then
-    echo "wine-session: Wine still busy after $1 s; ending it" >&2
-    wineserver -k 2>/dev/null || true
-    return 1
-  fi
-}
-
-stop_xvfb() {
-  local pid
-  pid=$(cat "$dir/xvfb.pid" 2>/dev/null) || return 0
-  # Only the server this script started, should the number have been given to another.
-  if [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]; then
-    kill "$pid"
-  fi
+  timeout "$1" wineserver -w && return
+  echo "wine-session: Wine still busy after $1 s; ending it" >&2
+  wineserver -k 2>/dev/null || true
+  return 1
 }
 
 case $action in
 start)
-  if [ -d "$dir" ]; then
-    bash "$0" stop "$dir"
-  fi
+  [ ! -d "$dir" ] || bash "$0" stop "$dir"
   mkdir -p "$dir"
   if [ -z "${DISPLAY:-}" ]; then
-    # A display number nobody uses; its own session and no inherited output, as it outlives
-    # this step (and the test runner waits for a step's output to close).
-    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$dir/display" \
+    # Its own session and no inherited output: it outlives this step, whose output the test
+    # runner waits to see closed.
+    setsid Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$dir/display" \
       </dev/null >"$dir/xvfb.log" 2>&1 &
     echo $! >"$dir/xvfb.pid"
     for _ in $(seq 100); do
       [ -s "$dir/display" ] && break
       sleep 0.1
     done
-    if [ ! -s "$dir/display" ]; then
-      echo "wine-session: Xvfb did not start" >&2
-      cat "$dir/xvfb.log" >&2
-      exit 1
-    fi
+    [ -s "$dir/display" ] || { echo "wine-session: Xvfb did not start" >&2; cat "$dir/xvfb.log" >&2; exit 1; }
   fi
   session_env
   started=$(date +%s)
-  timeout 180 wine wineboot -i
-  # Windows that no window manager manages: with none running, Wine would wait two seconds
-  # for one to act whenever a window closes.
+  timeout 180 wine wineboot -i || { echo "wine-session: wineboot failed or hung" >&2; exit 1; }
+  # No window manager runs: unmanaged windows spare a two-second wait at every close.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null
   wait_idle 60
   echo "wine-session: prefix made in $(($(date +%s) - started)) s, display $DISPLAY"
@@ -88,7 +64,11 @@ stop)
     session_env
     timeout 30 wineserver -k 2>/dev/null || true
   fi
-  stop_xvfb
+  # Only the server this script started, should its number have been given to another.
+  pid=$(cat "$dir/xvfb.pid" 2>/dev/null) || pid=
+  if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = Xvfb ]; then
+    kill "$pid"
+  fi
   rm -rf "$dir"
   ;;
 *)

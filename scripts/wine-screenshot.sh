@@ -6,12 +6,12 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/build-windows.sh" >/dev/null
 cmake --build --preset windows --target wintest >/dev/null
-session="$root/build-windows/screenshot-session"
-session() { env -u DISPLAY -u WAYLAND_DISPLAY bash "$root/tests/windows/wine-session.sh" "$@"; }
-trap 'session stop "$session"' EXIT
-session start "$session" >/dev/null
+world="$root/build-windows/screenshot-world"
+world() { env -u DISPLAY -u WAYLAND_DISPLAY bash "$root/tests/windows/wine-world.sh" "$@"; }
+trap 'world stop "$world"' EXIT
+world start "$world" >/dev/null
 mkdir -p "$root/docs"
-session run "$session" bash -c '
+world run "$world" bash -c '
   timeout 60 wine "$1/build-windows/zapfile.exe" &
   timeout 30 wine "$1/build-windows/wintest.exe" "Ko Zapfile" wait
   sleep 1  # the controls paint after the window shows

@@ -32,21 +32,21 @@ target_link_options(wintest PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 # ---- Tests ----------------------------------------------------------------------------------
 # The first test makes the Wine prefix and the last removes it; the tests between share it,
 # one at a time, as they share its registry.
-set(WINE_SESSION_DIR ${CMAKE_CURRENT_BINARY_DIR}/wine-session)
-set(WINE_SESSION bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-session.sh)
-add_test(NAME wine_session_start COMMAND ${WINE_SESSION} start ${WINE_SESSION_DIR})
-add_test(NAME wine_session_stop COMMAND ${WINE_SESSION} stop ${WINE_SESSION_DIR})
-set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
-set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
+set(WINE_WORLD_DIR ${CMAKE_CURRENT_BINARY_DIR}/wine-world)
+set(WINE_WORLD bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine-world.sh)
+add_test(NAME wine_world_start COMMAND ${WINE_WORLD} start ${WINE_WORLD_DIR})
+add_test(NAME wine_world_stop COMMAND ${WINE_WORLD} stop ${WINE_WORLD_DIR})
+set_tests_properties(wine_world_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+set_tests_properties(wine_world_stop PROPERTIES FIXTURES_CLEANUP wine)
 
 add_test(NAME lib_under_wine
-         COMMAND ${WINE_SESSION} run ${WINE_SESSION_DIR} wine $<TARGET_FILE:test_lib>)
+         COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR} wine $<TARGET_FILE:test_lib>)
 set(WINE_TESTS lib_under_wine)
 foreach(case no-question question refused main-window)
   add_test(NAME zapfile_exe_${case}
-           COMMAND ${WINE_SESSION} run ${WINE_SESSION_DIR}
+           COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR}
                    bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e.sh ${case}
-                   $<TARGET_FILE:zapfile> $<TARGET_FILE:wintest> ${WINE_SESSION_DIR}/files)
+                   $<TARGET_FILE:zapfile> $<TARGET_FILE:wintest> ${WINE_WORLD_DIR}/files)
   list(APPEND WINE_TESTS zapfile_exe_${case})
 endforeach()
 set_tests_properties(${WINE_TESTS} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # tests/windows/e2e.sh
 # zapfile.exe under Wine on real files, its windows answered from inside Wine by wintest.exe.
-# Runs in a Wine session (wine-session.sh run):
+# Runs in a Wine world (wine-world.sh run):
 #
 #   e2e.sh no-question|question|refused|main-window ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR
 set -uo pipefail

@@ -814,11 +814,12 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     return t.Commit();
 }
 
-LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
-                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
-                          FILETIME* lpftLastWriteTime) {
-    if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr)
-        return ERROR_INVALID_PARAMETER;
+namespace {
+
+// One step of an enumeration: the dwIndex-th row of the statement for the handle's key, read
+// by `take` inside the call's read transaction; ERROR_NO_MORE_ITEMS past the last row.
+template <typename Take>
+LONG EnumerateOne(HKEY hKey, StatementId id, DWORD dwIndex, Take take) {
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId key = 0;
@@ -828,26 +829,46 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
     Transaction t(r.db, false);
     if ((status = t.status()) != ERROR_SUCCESS)
         return status;
-    Query q(r.db, kEnumKey);
+    Query q(r.db, id);
     q.Bind(1, key);
     q.Bind(2, static_cast<KeyId>(dwIndex));
     const int rc = q.Step();
     if (rc != SQLITE_ROW)
         return rc == SQLITE_DONE ? Missing(r.db, key, ERROR_NO_MORE_ITEMS) : StatusOf(rc, false);
-    const std::string_view name = q.Text(0);
+    return take(q);
+}
+
+// Copies a name with its NUL into a buffer of *lpcchName characters, as the enumerations
+// give names; ERROR_MORE_DATA, writing nothing, when it does not fit.
+LONG CopyNameOut(std::string_view name, LPSTR lpName, LPDWORD lpcchName) {
     if (*lpcchName <= name.size())
         return ERROR_MORE_DATA;
     memcpy(lpName, name.data(), name.size());
     lpName[name.size()] = '\0';
     *lpcchName = static_cast<DWORD>(name.size());
-    // Keys here have no class and no recorded write time.
-    if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) {
-        lpClass[0] = '\0';
-        *lpcchClass = 0;
-    }
-    if (lpftLastWriteTime != nullptr)
-        *lpftLastWriteTime = FILETIME{0, 0};
     return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
+                          LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
+                          FILETIME* lpftLastWriteTime) {
+    if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr)
+        return ERROR_INVALID_PARAMETER;
+    return EnumerateOne(hKey, kEnumKey, dwIndex, [&](Query& q) {
+        const LONG status = CopyNameOut(q.Text(0), lpName, lpcchName);
+        if (status != ERROR_SUCCESS)
+            return status;
+        // Keys here have no class and no recorded write time.
+        if (lpClass != nullptr && lpcchClass != nullptr && *lpcchClass > 0) {
+            lpClass[0] = '\0';
+            *lpcchClass = 0;
+        }
+        if (lpftLastWriteTime != nullptr)
+            *lpftLastWriteTime = FILETIME{0, 0};
+        return status;
+    });
 }
 
 LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD lpcchValueName,
@@ -855,29 +876,15 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
     if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
         (lpData != nullptr && lpcbData == nullptr))
         return ERROR_INVALID_PARAMETER;
-    Registry& r = State();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    KeyId key = 0;
-    LONG status = StartCall(r, hKey, &key);
-    if (status != ERROR_SUCCESS)
+    return EnumerateOne(hKey, kEnumValue, dwIndex, [&](Query& q) {
+        const std::string_view name = q.Text(0);
+        if (*lpcchValueName <= name.size())
+            return static_cast<LONG>(ERROR_MORE_DATA);
+        const LONG status =
+            CopyValueOut(static_cast<DWORD>(q.Int(1)), q.Bytes(2), lpType, lpData, lpcbData);
+        CopyNameOut(name, lpValueName, lpcchValueName);
         return status;
-    Transaction t(r.db, false);
-    if ((status = t.status()) != ERROR_SUCCESS)
-        return status;
-    Query q(r.db, kEnumValue);
-    q.Bind(1, key);
-    q.Bind(2, static_cast<KeyId>(dwIndex));
-    const int rc = q.Step();
-    if (rc != SQLITE_ROW)
-        return rc == SQLITE_DONE ? Missing(r.db, key, ERROR_NO_MORE_ITEMS) : StatusOf(rc, false);
-    const std::string_view name = q.Text(0);
-    if (*lpcchValueName <= name.size())
-        return ERROR_MORE_DATA;
-    status = CopyValueOut(static_cast<DWORD>(q.Int(1)), q.Bytes(2), lpType, lpData, lpcbData);
-    memcpy(lpValueName, name.data(), name.size());
-    lpValueName[name.size()] = '\0';
-    *lpcchValueName = static_cast<DWORD>(name.size());
-    return status;
+    });
 }
 
 LONG WINAPI RegCloseKey(HKEY hKey) {

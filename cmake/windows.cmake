@@ -6,6 +6,8 @@ enable_language(RC)
 # What app/ and lib/ link against on this platform: the system libraries they call.
 add_library(zapfile_platform INTERFACE)
 target_link_libraries(zapfile_platform INTERFACE user32 advapi32 comdlg32 shell32)
+# What the platform declares beyond <windows.h>: the path separator (cmake/include/).
+target_include_directories(zapfile_platform INTERFACE ${CMAKE_SOURCE_DIR}/cmake/include)
 
 # The dialogs and the icon, compiled by windres with its default preprocessor (which defines
 # RC_INVOKED itself) against the real <windows.h>.

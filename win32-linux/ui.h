@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace standin {
 
@@ -20,6 +21,10 @@ struct UiBackend {
     // The model of a shown window changed (text, check state, icon), or its dialog ended.
     // May be null.
     void (*windowChanged)(HWND hwnd);
+    // Lets the user choose files to open (several only with OFN_ALLOWMULTISELECT in flags)
+    // and gives their full paths; false when cancelled or when it cannot be shown. May be
+    // null: the backend cannot show it.
+    bool (*openFile)(HWND owner, DWORD flags, std::vector<std::string>* paths);
 };
 
 extern const UiBackend kTerminalBackend;
@@ -30,6 +35,9 @@ extern const UiBackend kScriptedBackend;
 const UiBackend* BackendForMessageBox(HWND owner);
 // The backend that shows a dialog window; null when none can, with *reason set.
 const UiBackend* BackendForDialog(std::string* reason);
+
+// The backend for an open-file dialog owned by `owner`; null when none can show one.
+const UiBackend* BackendForFileDialog(HWND owner);
 
 // Tests replace the automatic choice by one backend; null restores the choice.
 void OverrideBackend(const UiBackend* backend);

@@ -87,7 +87,8 @@ bool GtkRunDialog(HWND dlg, std::string* reason) {
 
 void GtkWindowChanged(HWND hwnd) { State().module.windowChanged(hwnd); }
 
-const UiBackend kGtkBackend = {"GTK", GtkMessageBox, GtkRunDialog, GtkWindowChanged};
+const UiBackend kGtkBackend = {"GTK", GtkMessageBox, GtkRunDialog, GtkWindowChanged,
+                               nullptr};
 
 }  // namespace
 

@@ -30,6 +30,7 @@ bool HeadlessRunDialog(HWND, std::string* reason) {
 
 }  // namespace
 
-const UiBackend kHeadlessBackend = {"headless", HeadlessMessageBox, HeadlessRunDialog, nullptr};
+const UiBackend kHeadlessBackend = {"headless", HeadlessMessageBox, HeadlessRunDialog, nullptr,
+                                     nullptr};
 
 }  // namespace standin

@@ -14,6 +14,8 @@ struct Script {
     std::deque<std::function<void(HWND)>> actions;
     std::vector<BoxRecord> boxes;
     std::vector<DialogRecord> dialogs;
+    std::deque<std::vector<std::string>> openFiles;
+    std::vector<DWORD> openFileFlags;
 };
 
 Script& State() {
@@ -59,6 +61,16 @@ bool ScriptedRunDialog(HWND hDlg, std::string* reason) {
     return true;
 }
 
+bool ScriptedOpenFile(HWND, DWORD flags, std::vector<std::string>* paths) {
+    Script& s = State();
+    s.openFileFlags.push_back(flags);
+    if (s.openFiles.empty())
+        return false;
+    *paths = std::move(s.openFiles.front());
+    s.openFiles.pop_front();
+    return !paths->empty();
+}
+
 }  // namespace
 
 void Install() {
@@ -77,6 +89,12 @@ void PushDialogAction(std::function<void(HWND)> action) {
     State().actions.push_back(std::move(action));
 }
 
+void PushOpenFile(std::vector<std::string> paths) {
+    State().openFiles.push_back(std::move(paths));
+}
+
+const std::vector<DWORD>& OpenFileFlags() { return State().openFileFlags; }
+
 const std::vector<BoxRecord>& Boxes() { return State().boxes; }
 const std::vector<DialogRecord>& Dialogs() { return State().dialogs; }
 
@@ -84,5 +102,6 @@ const std::vector<DialogRecord>& Dialogs() { return State().dialogs; }
 
 namespace standin {
 const UiBackend kScriptedBackend = {"scripted", scripted::ScriptedMessageBox,
-                                    scripted::ScriptedRunDialog, nullptr};
+                                    scripted::ScriptedRunDialog, nullptr,
+                                    scripted::ScriptedOpenFile};
 }

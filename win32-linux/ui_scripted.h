@@ -37,6 +37,12 @@ void PushAnswer(int answer);
 // command, a click or EndDialog); if it does not, the backend ends it with -1.
 void PushDialogAction(std::function<void(HWND dlg)> action);
 
+// The answer to the next open-file dialog: the chosen files' full paths; none is Cancel.
+// Without one, the dialog is cancelled.
+void PushOpenFile(std::vector<std::string> paths);
+// The flags of every open-file dialog shown.
+const std::vector<DWORD>& OpenFileFlags();
+
 const std::vector<BoxRecord>& Boxes();
 const std::vector<DialogRecord>& Dialogs();
 

@@ -50,4 +50,14 @@ const UiBackend* BackendForDialog(std::string* reason) {
     return gtk::Backend(reason);
 }
 
+const UiBackend* BackendForFileDialog(HWND owner) {
+    if (g_override != nullptr)
+        return g_override;
+    Window* w = FromHandle(owner);
+    Window* dlg = w != nullptr && !w->isDialog ? FromHandle(w->parent) : w;
+    if (dlg != nullptr && dlg->visible && dlg->backend != nullptr)
+        return dlg->backend;
+    return nullptr;
+}
+
 }  // namespace standin

@@ -65,6 +65,7 @@ bool TerminalRunDialog(HWND, std::string* reason) {
 
 }  // namespace
 
-const UiBackend kTerminalBackend = {"terminal", TerminalMessageBox, TerminalRunDialog, nullptr};
+const UiBackend kTerminalBackend = {"terminal", TerminalMessageBox, TerminalRunDialog, nullptr,
+                                     nullptr};
 
 }  // namespace standin

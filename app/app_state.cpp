@@ -15,4 +15,5 @@ AppState app = {
     AllocZeroed(TEXT_BUFFER_SIZE),
     AllocZeroed(TEXT_BUFFER_SIZE),
     RegistryKey{},
+    CommonDialogs{},
 };

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "common_dialogs.h"
 #include "registry_key.h"
 
 struct AppState {
@@ -19,6 +20,7 @@ struct AppState {
     char* szModulePath;  // the program file's full path
     char* szSetting;     // the text read from the stored setting
     RegistryKey key;     // the one registry key object of the process
+    CommonDialogs chooser;  // the open-file dialog of "..."
 };
 
 extern AppState app;

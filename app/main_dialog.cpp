@@ -61,7 +61,17 @@ INT_PTR CALLBACK MainDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM) {
             EndDialog(hwnd, 0);
             return TRUE;
         case IDC_BROWSE:
+            // One file: the list the dialog returns is then just its full path.
+            app.chooser.InitOpen(hwnd);
+            app.chooser.ofn.Flags = OFN_EXPLORER;
+            if (app.chooser.ShowOpen())
+                SetWindowTextA(app.hEdit, app.chooser.szFile);
+            return TRUE;
         case IDC_DELETE:
+            // The field's text is the path as it stands: quotes in it are part of the name.
+            app.szMessage = GetWindowTextAlloc(app.hEdit);
+            TruncateAndRemove(hwnd, app.szMessage);
+            return TRUE;
         case IDC_IEEXT:
         case IDC_ABOUT:
             return TRUE;

@@ -46,6 +46,9 @@ struct Module {
     bool (*runDialog)(HWND dlg);
     void (*windowChanged)(HWND hwnd);
     void* (*widgetOf)(HWND hwnd);  // the GtkWidget showing a window, or null
+    // The open-file dialog: true when files were chosen, each full path handed to add.
+    bool (*openFile)(HWND owner, DWORD flags, void (*add)(void* list, const char* path),
+                     void* list);
 };
 
 // The module's one export. False, with `reason` filled, when GTK cannot start (no display

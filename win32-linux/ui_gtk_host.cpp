@@ -87,8 +87,16 @@ bool GtkRunDialog(HWND dlg, std::string* reason) {
 
 void GtkWindowChanged(HWND hwnd) { State().module.windowChanged(hwnd); }
 
+void AddPath(void* list, const char* path) {
+    static_cast<std::vector<std::string>*>(list)->push_back(path);
+}
+
+bool GtkOpenFile(HWND owner, DWORD flags, std::vector<std::string>* paths) {
+    return State().module.openFile(owner, flags, AddPath, paths);
+}
+
 const UiBackend kGtkBackend = {"GTK", GtkMessageBox, GtkRunDialog, GtkWindowChanged,
-                               nullptr};
+                               GtkOpenFile};
 
 }  // namespace
 

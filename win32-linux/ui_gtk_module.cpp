@@ -620,6 +620,30 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     return close.answer != 0 ? close.answer : IDNO;
 }
 
+// The open-file dialog, modal to the dialog that owns it. Only local files can be chosen:
+// their paths are what the program is given.
+bool OpenFile(HWND owner, DWORD flags, void (*add)(void* list, const char* path), void* list) {
+    const Dialog* parent = DialogOf(owner);
+    GtkWidget* chooser = gtk_file_chooser_dialog_new(
+        "Open", parent != nullptr ? GTK_WINDOW(parent->window) : nullptr,
+        GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL, "_Open",
+        GTK_RESPONSE_ACCEPT, nullptr);
+    gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
+    gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
+    gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser),
+                                         (flags & OFN_ALLOWMULTISELECT) != 0);
+    const bool chosen = gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT;
+    if (chosen) {
+        GSList* files = gtk_file_chooser_get_filenames(GTK_FILE_CHOOSER(chooser));
+        for (GSList* f = files; f != nullptr; f = f->next)
+            add(list, static_cast<const char*>(f->data));
+        g_slist_free_full(files, g_free);
+    }
+    gtk_widget_destroy(chooser);
+    gdk_display_flush(gdk_display_get_default());
+    return chosen;
+}
+
 void* WidgetOfWindow(HWND hwnd) {
     Dialog* d = DialogOf(hwnd);
     if (d == nullptr)
@@ -650,6 +674,6 @@ extern "C" __attribute__((visibility("default"))) bool zapfile_gtk_open(
         return false;
     }
     g_host = host;
-    *out = {MessageBox, RunDialog, WindowChanged, WidgetOfWindow};
+    *out = {MessageBox, RunDialog, WindowChanged, WidgetOfWindow, OpenFile};
     return true;
 }

@@ -6,7 +6,11 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <glib/gstdio.h>
+
+#include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "display.h"
@@ -117,6 +121,7 @@ protected:
         setenv("DISPLAY", display->name().c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
         setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on a virtual display
+        setenv("GSETTINGS_BACKEND", "memory", 1);  // the file chooser keeps its settings here
     }
     static void TearDownTestSuite() { delete display; }
     void SetUp() override { ASSERT_NE("", display->name()) << "Xvfb did not start within 10 s"; }
@@ -223,6 +228,69 @@ TEST_F(GtkWindowTest, MessageBoxesAreOwnedAndOnlyAnOkBoxTakesEscape) {
             EXPECT_EQ(c.answer == IDOK, !c.clicked) << c.title << ": Escape";
         }
     });
+}
+
+// The open-file dialog: once it shows, its owner and mode are checked, then `path` is chosen
+// (when it is not empty) and Open pressed, or Cancel.
+struct ChooserCase {
+    GtkWidget* owner;
+    bool multiple;
+    std::string path;
+    int tries = 0;
+};
+
+gboolean AnswerChooser(gpointer data) {
+    auto* c = static_cast<ChooserCase*>(data);
+    GtkWidget* chooser = gtk_grab_get_current();
+    if (!GTK_IS_FILE_CHOOSER_DIALOG(chooser))
+        return ++c->tries < 250 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+    if (c->tries >= 0) {  // the first look at it
+        EXPECT_EQ(GTK_WINDOW(c->owner), gtk_window_get_transient_for(GTK_WINDOW(chooser)));
+        EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(chooser)));
+        EXPECT_EQ(c->multiple, gtk_file_chooser_get_select_multiple(GTK_FILE_CHOOSER(chooser)));
+        if (!c->path.empty())
+            gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(chooser), c->path.c_str());
+        c->tries = -1;
+    }
+    gchar* chosen = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(chooser));
+    const bool ready = chosen != nullptr && c->path == chosen;
+    g_free(chosen);
+    if (!c->path.empty() && !ready && --c->tries > -250)
+        return G_SOURCE_CONTINUE;  // the folder is still being read
+    gtk_dialog_response(GTK_DIALOG(chooser),
+                        c->path.empty() ? GTK_RESPONSE_CANCEL : GTK_RESPONSE_ACCEPT);
+    return G_SOURCE_REMOVE;
+}
+
+TEST_F(GtkWindowTest, OpenFileDialogIsModalToItsOwnerAndGivesThePath) {
+    gchar* folder = g_dir_make_tmp("zapfile-chooser-XXXXXX", nullptr);
+    ASSERT_NE(nullptr, folder);
+    const std::string path = std::string(folder) + "/chosen file.txt";
+    ASSERT_TRUE(g_file_set_contents(path.c_str(), "x", -1, nullptr));
+    Show(IDD_MAIN, nullptr, [&](HWND dlg) {
+        const std::string list = path + '\0';
+        for (bool multiple : {false, true}) {
+            for (const std::string& answer : {path, std::string()}) {
+                static ChooserCase c;  // outlives the timer
+                c = {Widget(dlg), multiple, answer};
+                g_timeout_add(20, AnswerChooser, &c);
+                char buffer[512];
+                memset(buffer, '#', sizeof buffer);
+                OPENFILENAMEA ofn{};
+                ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+                ofn.hwndOwner = dlg;
+                ofn.lpstrFile = buffer;
+                ofn.nMaxFile = sizeof buffer;
+                ofn.Flags = OFN_EXPLORER | (multiple ? OFN_ALLOWMULTISELECT : 0);
+                EXPECT_EQ(answer.empty() ? FALSE : TRUE, GetOpenFileNameA(&ofn)) << multiple;
+                EXPECT_EQ(answer.empty() ? std::string(2, '#') : list + '\0',
+                          std::string(buffer, answer.empty() ? 2 : list.size() + 1));
+            }
+        }
+    });
+    g_unlink(path.c_str());
+    g_rmdir(folder);
+    g_free(folder);
 }
 
 }  // namespace

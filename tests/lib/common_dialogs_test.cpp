@@ -45,7 +45,8 @@ TEST(CommonDialogs, NewObjectIsZeroAndInitOpenFillsTheRecord) {
     EXPECT_EQ(65536u, c.ofn.nMaxFile);
     EXPECT_EQ(c.szFile, c.ofn.lpstrFile);
     EXPECT_EQ(std::string(FILE_LIST_SIZE, '\0'), std::string(c.szFile, FILE_LIST_SIZE));
-    EXPECT_EQ(std::string("All Files (*.*)\0*.*\0\0", 22), std::string(c.ofn.lpstrFilter, 22));
+    // The two entries, then the NUL that ends the list: 21 bytes.
+    EXPECT_EQ(std::string("All Files (*.*)\0*.*\0", 21), std::string(c.ofn.lpstrFilter, 21));
     EXPECT_EQ(nullptr, c.ofn.lpstrInitialDir);
     EXPECT_STREQ("", c.szFirst);
     EXPECT_STREQ("", c.szName);

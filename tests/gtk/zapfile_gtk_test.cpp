@@ -25,6 +25,7 @@ protected:
 
     std::map<std::string, std::string> Env(std::map<std::string, std::string> more = {}) const {
         more.insert({{"XDG_CONFIG_HOME", dir / "config"},
+                     {"XDG_DATA_HOME", dir / "data"},  // the chooser's list of recent files
                      {"DISPLAY", display->name()},
                      {"WAYLAND_DISPLAY", ""},
                      {"NO_AT_BRIDGE", "1"}});  // no accessibility bus on a virtual display
@@ -61,7 +62,10 @@ testdisplay::VirtualDisplay* ZapfileGtkTest::display = nullptr;
 
 // In the main window Tab leads from "..." to the field, and Shift+Tab from "..." to "Close":
 // the focus starts on "...". A file named on the command line is asked about in a window of
-// its own.
+// its own. "..." opens the file chooser ("Open"): the path typed there lands in the field, the
+// main window stays, and "Delete!" (three Tabs on from "...") zaps the file. A step
+// {"focus", title} waits for that window and sends the keys after it there, {"closed", title}
+// waits for it to go, {"deleted"} for the file to; "%path%" stands for the file's path.
 TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
     const struct {
         bool named;
@@ -73,17 +77,45 @@ TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
         {false, "Ko Zapfile", {{"key", "shift+Tab"}, {"key", "space"}}, true},
         {true, "Cofirm", {{"key", "alt+n"}}, true},
         {true, "Cofirm", {{"key", "Return"}}, false},
+        {false, "Ko Zapfile", {{"key", "space"}, {"focus", "Open"}, {"key", "ctrl+l"},
+                               {"type", "%path%"}, {"key", "Return"}, {"closed", "Open"},
+                               {"focus", "Ko Zapfile"}, {"key", "Tab"}, {"key", "Tab"},
+                               {"key", "Tab"}, {"key", "space"}, {"deleted"},
+                               {"focus", "Ko Zapfile"}, {"key", "Escape"}}, false},
     };
     for (const auto& run : runs) {
         const std::string path = File("doc");
         const Strings argv = run.named ? Strings{ZAPFILE_BIN, path} : Strings{ZAPFILE_BIN};
         auto zap = std::async(std::launch::async, testproc::Run, argv, Env(), "", 15000);
-        const std::string window = FindWindow(run.title);
+        std::string window = FindWindow(run.title);
         ASSERT_NE("", window) << "no " << run.title << " within 10 s; " << zap.get().err;
         EXPECT_TRUE(!run.named || FindWindow("Ko Zapfile", 1).empty()) << "main window shown";
-        for (const Strings& key : run.keys) {
+        for (Strings key : run.keys) {
+            if (key[0] == "closed") {  // the keys after it go to the window that stays
+                for (int i = 0; i < 50 && !FindWindow(key[1], 1).empty(); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                EXPECT_EQ("", FindWindow(key[1], 1)) << key[1] << " still open after 5 s";
+                continue;
+            }
+            if (key[0] == "deleted") {  // deletion is done before the key that returns
+                for (int i = 0; i < 50 && testenv::Exists(path); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                EXPECT_FALSE(testenv::Exists(path)) << "still there 5 s after Delete!";
+                continue;
+            }
+            if (key[0] == "focus") {
+                window = FindWindow(key[1]);
+                ASSERT_NE("", window) << "no " << key[1] << " within 10 s; " << zap.get().err;
+                // A window just mapped may not yet take keys: the chooser fills itself first.
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                continue;
+            }
+            if (key[1] == "%path%")
+                key[1] = path;
             EXPECT_EQ(0, Xdotool({"windowfocus", "--sync", window}).exitCode);
             EXPECT_EQ(0, Xdotool(key).exitCode) << key[1];
+            if (key[0] == "type")  // the chooser completes a typed path after a moment
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
         }
         const testproc::Result r = zap.get();
         EXPECT_EQ(0, r.exitCode) << run.keys.back()[1] << " did not end the program; " << r.err;

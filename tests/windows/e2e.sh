@@ -95,6 +95,21 @@ main-window)
   start_zapfile
   window "Ko Zapfile" cancel  # what Escape sends
   finish
+  # "..." opens Wine's "Open" dialog; the name put into it lands in the field, "Delete!" zaps it.
+  file="$scratch/chosen.txt"
+  printf secret >"$file"
+  start_zapfile
+  window "Ko Zapfile" press 1001
+  window Open set 0x47C "$(winpath "$file")"  # cmb13, the file-name box
+  window Open click 1  # IDOK
+  field=$(timeout 40 wine "$wintest" "Ko Zapfile" text 1002 | tr -d '\r')
+  [ "$field" = "$(winpath "$file")" ] || fail "the field says \"$field\""
+  window "Ko Zapfile" press 1003
+  for _ in $(seq 50); do [ -e "$file" ] || break; sleep 0.1; done
+  [ ! -e "$file" ] || fail "Delete! left the chosen file"
+  window "Ko Zapfile" wait 100  # still open after Delete!
+  window "Ko Zapfile" cancel
+  finish
   ;;
 
 *)

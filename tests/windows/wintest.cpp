@@ -5,6 +5,8 @@
 //
 //   wintest TITLE click ID [MS]   waits for the visible top-level window TITLE, clicks its
 //                                 button ID (BM_CLICK) and waits for the window to close
+//   wintest TITLE press ID [MS]   clicks button ID and leaves the window open
+//   wintest TITLE set ID TEXT [MS] puts TEXT into control ID (WM_SETTEXT)
 //   wintest TITLE cancel [MS]     the same with WM_COMMAND IDCANCEL, as Escape sends it
 //   wintest TITLE text ID [MS]    prints the text of control ID (65535: a message box's text)
 //   wintest TITLE wait [MS]       only waits for the window
@@ -45,7 +47,8 @@ bool WaitUntilClosed(HWND hwnd, DWORD timeoutMs) {
 }
 
 int Usage() {
-    fprintf(stderr, "usage: wintest TITLE click ID|cancel|text ID|wait [TIMEOUT_MS]\n");
+    fprintf(stderr,
+            "usage: wintest TITLE click ID|press ID|set ID TEXT|cancel|text ID|wait [TIMEOUT_MS]\n");
     return 2;
 }
 
@@ -56,13 +59,15 @@ int main(int argc, char** argv) {
         return Usage();
     const char* title = argv[1];
     const char* action = argv[2];
-    const bool needsId = strcmp(action, "click") == 0 || strcmp(action, "text") == 0;
+    const bool set = strcmp(action, "set") == 0;
+    const bool needsId = set || strcmp(action, "click") == 0 || strcmp(action, "press") == 0 ||
+                         strcmp(action, "text") == 0;
     if (!needsId && strcmp(action, "cancel") != 0 && strcmp(action, "wait") != 0)
         return Usage();
-    const int next = needsId ? 4 : 3;
+    const int next = set ? 5 : needsId ? 4 : 3;
     if (argc < next || argc > next + 1)
         return Usage();
-    const int id = needsId ? atoi(argv[3]) : 0;
+    const int id = needsId ? static_cast<int>(strtol(argv[3], nullptr, 0)) : 0;
     const DWORD timeoutMs = argc > next ? strtoul(argv[next], nullptr, 10) : 20000;
 
     HWND hwnd = WaitForWindow(title, timeoutMs);
@@ -83,11 +88,16 @@ int main(int argc, char** argv) {
         }
         if (strcmp(action, "text") == 0) {
             char text[4096] = {};
-            GetWindowTextA(control, text, sizeof text);
+            // Sent, not GetWindowTextA: that gives another program's edit field as empty.
+            SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
             printf("%s\n", text);
             return 0;
         }
+        if (set)
+            return SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 3;
         PostMessageA(control, BM_CLICK, 0, 0);
+        if (strcmp(action, "press") == 0)
+            return 0;
     }
     if (!WaitUntilClosed(hwnd, timeoutMs)) {
         fprintf(stderr, "wintest: \"%s\" still open %lu ms after the %s\n", title,

@@ -2,7 +2,8 @@
 # scripts/screenshots.sh
 # Takes pictures of Zapfile's windows as GTK draws them on a virtual display: the main window
 # (docs/main-window.png) and the question asked when a file manager starts it with a path
-# (docs/confirm-box.png), each in the title bar that a small window manager (jwm) gives it.
+# (docs/confirm-box.png), each in the title bar that a small window manager (jwm) gives it, and
+# the GTK file chooser that "..." opens, over the main window (docs/chooser.png).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -27,7 +28,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ "$(wc -l <"$work/display")" -ge 1 ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")" NO_AT_BRIDGE=1 XDG_CONFIG_HOME="$work/config"
+export DISPLAY=":$(head -1 "$work/display")" NO_AT_BRIDGE=1 XDG_CONFIG_HOME="$work/config" \
+  XDG_DATA_HOME="$work/data"  # the chooser's recent files: none
 unset WAYLAND_DISPLAY
 
 # The window manager, with its own settings only; windows shown before it runs get no frame.
@@ -72,3 +74,28 @@ shot "$id" "$root/docs/confirm-box.png"
 xdotool windowfocus --sync "$id" key alt+n
 wait "$zap"
 [ -e "$work/old report.txt" ] || { echo "the file was deleted although No was answered" >&2; exit 1; }
+
+# "..." and the chooser, a folder typed in; GTK sizes the chooser to cover the main window.
+mkdir "$work/reports"
+: >"$work/reports/old report.txt"
+: >"$work/reports/notes.txt"
+"$root/build/zapfile" </dev/null &
+zap=$!
+id=$(window "Ko Zapfile")
+xdotool windowfocus --sync "$id" key space
+chooser=$(window "Open")
+sleep 0.5
+xdotool windowfocus --sync "$chooser" key ctrl+l
+xdotool windowfocus --sync "$chooser" type "$work/reports/"  # the chooser offers its files
+sleep 1  # the offered files are drawn a moment after
+# From the screen: the offered files are a window of their own, over the chooser.
+geometry=$(xwininfo -id "$chooser" | awk '/Absolute upper-left X/ {x = $NF}
+  /Absolute upper-left Y/ {y = $NF} /Width:/ {w = $NF} /Height:/ {h = $NF}
+  END {printf "%dx%d+%d+%d", w, h, x, y}')
+import -window root -crop "$geometry" +repage "$root/docs/chooser.png"
+echo "Saved $root/docs/chooser.png"
+xdotool windowfocus --sync "$chooser" key Escape  # the list of files offered goes
+sleep 0.5
+xdotool windowfocus --sync "$chooser" key Escape
+xdotool windowfocus --sync "$(window "Ko Zapfile")" key Escape
+wait "$zap"

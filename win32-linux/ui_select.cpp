@@ -21,6 +21,14 @@ bool HasDisplay() {
     return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
+// The backend showing the owner's dialog (the owner may be a control in it); null when the
+// owner is not on screen.
+const UiBackend* ShowingBackend(HWND owner) {
+    Window* w = FromHandle(owner);
+    Window* dlg = w != nullptr && !w->isDialog ? FromHandle(w->parent) : w;
+    return dlg != nullptr && dlg->visible ? dlg->backend : nullptr;
+}
+
 }  // namespace
 
 void OverrideBackend(const UiBackend* backend) { g_override = backend; }
@@ -28,10 +36,8 @@ void OverrideBackend(const UiBackend* backend) { g_override = backend; }
 const UiBackend* BackendForMessageBox(HWND owner) {
     if (g_override != nullptr)
         return g_override;
-    Window* w = FromHandle(owner);
-    Window* dlg = w != nullptr && !w->isDialog ? FromHandle(w->parent) : w;
-    if (dlg != nullptr && dlg->visible && dlg->backend != nullptr)
-        return dlg->backend;
+    if (const UiBackend* shown = ShowingBackend(owner))
+        return shown;
     if (isatty(STDIN_FILENO))
         return &kTerminalBackend;
     // A module that cannot be loaded leaves the question to the headless backend.
@@ -53,11 +59,7 @@ const UiBackend* BackendForDialog(std::string* reason) {
 const UiBackend* BackendForFileDialog(HWND owner) {
     if (g_override != nullptr)
         return g_override;
-    Window* w = FromHandle(owner);
-    Window* dlg = w != nullptr && !w->isDialog ? FromHandle(w->parent) : w;
-    if (dlg != nullptr && dlg->visible && dlg->backend != nullptr)
-        return dlg->backend;
-    return nullptr;
+    return ShowingBackend(owner);
 }
 
 }  // namespace standin

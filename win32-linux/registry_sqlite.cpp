@@ -458,6 +458,10 @@ LONG FindChild(Database& db, KeyId parent, std::string_view name, KeyId* child) 
     return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : StatusOf(rc, false);
 }
 
+// Set by the tests that need a registry which refuses new keys, as a key without the right
+// to create subkeys does on Windows.
+bool refuseNewKeys = false;
+
 // Follows the levels down from a key; with `create`, makes each missing level.
 LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* out) {
     if (levels.empty()) {
@@ -474,6 +478,8 @@ LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* o
             if (alive != ERROR_SUCCESS)
                 return alive;
         }
+        if (status == ERROR_FILE_NOT_FOUND && create && refuseNewKeys)
+            return ERROR_ACCESS_DENIED;
         if (status == ERROR_FILE_NOT_FOUND && create) {
             Query q(db, kInsertKey);
             q.Bind(1, key);
@@ -907,6 +913,13 @@ void RegistryReset() {
     std::lock_guard<std::mutex> lock(r.mutex);
     r.db.Close();
     r.ForgetHandles();
+    refuseNewKeys = false;
+}
+
+void RegistryRefuseNewKeys(bool refuse) {
+    Registry& r = State();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    refuseNewKeys = refuse;
 }
 
 }  // namespace standin

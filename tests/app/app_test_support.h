@@ -21,6 +21,7 @@ protected:
     void SetUp() override {
         // Each test has a registry of its own: the database is opened again from the new place.
         setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
         standin::RegistryReset();
         standin::scripted::Install();
     }

@@ -40,7 +40,8 @@ void Play(const std::vector<Step>& steps) {
         std::vector<std::string> argv{ZAPFILE_REG_BIN};
         argv.insert(argv.end(), s.args.begin(), s.args.end());
         const testproc::Result r =
-            testproc::Run(argv, {{"XDG_CONFIG_HOME", config.path().string()}}, s.input);
+            testproc::Run(argv, {{"XDG_CONFIG_HOME", config.path().string()},
+                           {"XDG_DATA_HOME", (config.path() / "data").string()}}, s.input);
         EXPECT_EQ(std::tie(s.code, s.out, s.err), std::tie(r.exitCode, r.out, r.err))
             << testing::PrintToString(s.args) << " < " << testing::PrintToString(s.input);
     }

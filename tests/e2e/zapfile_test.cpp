@@ -12,7 +12,7 @@ const std::string kPrompt = "[y/N] ";
 class ZapfileTest : public ::testing::Test {
 protected:
     std::map<std::string, std::string> Env() const {
-        return {{"XDG_CONFIG_HOME", dir / "config"}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+        return {{"XDG_CONFIG_HOME", dir / "config"}, {"XDG_DATA_HOME", dir / "data"}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
     }
     testproc::Result Zap(const std::vector<std::string>& paths, const std::string& input = "") {
         std::vector<std::string> argv = {ZAPFILE_BIN};

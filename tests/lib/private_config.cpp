@@ -1,6 +1,7 @@
 // tests/lib/private_config.cpp
 // On Linux the registry lives in a database under $XDG_CONFIG_HOME; these tests point it at a
-// fresh folder of their own before any test runs, so the user's settings are never touched.
+// fresh folder of their own before any test runs, so the user's settings and file-manager
+// menus are never touched.
 // On Windows the tests use the real registry under test keys that they wipe.
 #include <gtest/gtest.h>
 
@@ -18,6 +19,8 @@ public:
         if (mkdtemp(tmpl.data()) != nullptr) {
             dir_ = tmpl;
             setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+            // Entries written for file managers land here, not in the user's menus.
+            setenv("XDG_DATA_HOME", (dir_ + "/data").c_str(), 1);
         }
     }
     void TearDown() override {

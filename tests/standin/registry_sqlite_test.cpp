@@ -30,6 +30,7 @@ class StandinRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", config_.c_str(), 1);
+        setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
         standin::RegistryReset();
     }
     testenv::TempDir dir_;

@@ -41,3 +41,83 @@ char* RegistryKey::GetModulePath(HINSTANCE hModule) {
         GetModuleFileNameA(hModule, block, MAX_TEXT);
     return block;
 }
+
+namespace {
+
+// The longest program path whose command line, '"' path '" "%1"', fits MAX_TEXT characters.
+constexpr size_t kMaxProgramPath = MAX_TEXT - 7;
+
+// Appends szText to the text of *pcchUsed characters in a TEXT_BUFFER_SIZE block; false, with
+// nothing written, when the result would not leave the block's last byte for the NUL.
+bool Append(char* szBlock, size_t* pcchUsed, LPCSTR szText) {
+    const size_t cch = strlen(szText);
+    if (cch > MAX_TEXT - *pcchUsed)
+        return false;
+    memcpy(szBlock + *pcchUsed, szText, cch);
+    *pcchUsed += cch;
+    return true;
+}
+
+}  // namespace
+
+int RegistryKey::RegisterShellVerb(LPCSTR szClass, LPCSTR szVerb, LPCSTR szProgram,
+                                   LPCSTR szClass2) {
+    char* szScratch = AllocZeroed(TEXT_BUFFER_SIZE);
+    if (szScratch == nullptr)
+        return 0;
+    // Refused whole: a shortened path could start another program.
+    if (strlen(szProgram) > kMaxProgramPath) {
+        GlobalFree(szScratch);
+        return 0;
+    }
+    const LPCSTR szClasses[2] = {szClass, szClass2};
+    int bDone[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        if (OpenOrCreate(HKEY_CLASSES_ROOT, szClasses[i]) == nullptr ||
+            OpenOrCreate(hKey, "shell") == nullptr || OpenOrCreate(hKey, szVerb) == nullptr ||
+            OpenOrCreate(hKey, "command") == nullptr)
+            continue;
+        ZeroFill(szScratch, TEXT_BUFFER_SIZE);
+        size_t cchUsed = 0;
+        Append(szScratch, &cchUsed, "\"");
+        Append(szScratch, &cchUsed, szProgram);
+        Append(szScratch, &cchUsed, "\" \"%1\"");
+        // A failed write is not reported: the key was reached.
+        SetString(szScratch, "");
+        bDone[i] = 1;
+    }
+    GlobalFree(szScratch);
+    return bDone[0] && bDone[1];
+}
+
+LONG RegistryKey::UnregisterShellVerb(LPCSTR szClass, LPCSTR szVerb, LPCSTR,
+                                      LPCSTR szClass2) {
+    // Registry paths: the separator is a backslash on every platform. Leaf first, as a key
+    // with subkeys is not removed; the last path ends in a backslash and names "shell".
+    struct Removal {
+        LPCSTR szClassName;
+        LPCSTR szVerbName;  // null: the path stops at "shell\"
+        LPCSTR szLeaf;      // null: the path stops at the verb
+    };
+    const Removal removals[] = {
+        {szClass, szVerb, "\\command"}, {szClass, szVerb, nullptr},
+        {szClass2, szVerb, "\\command"}, {szClass2, szVerb, nullptr},
+        {szClass2, nullptr, nullptr},
+    };
+    char* szScratch = AllocZeroed(TEXT_BUFFER_SIZE);
+    for (const Removal& r : removals) {
+        if (szScratch == nullptr)
+            break;
+        ZeroFill(szScratch, TEXT_BUFFER_SIZE);
+        size_t cchUsed = 0;
+        // A path that does not fit is not tried rather than cut to some other key's path.
+        if (!Append(szScratch, &cchUsed, r.szClassName) ||
+            !Append(szScratch, &cchUsed, "\\shell\\") ||
+            (r.szVerbName != nullptr && !Append(szScratch, &cchUsed, r.szVerbName)) ||
+            (r.szLeaf != nullptr && !Append(szScratch, &cchUsed, r.szLeaf)))
+            continue;
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, szScratch);
+    }
+    GlobalFree(szScratch);
+    return RegDeleteKeyA(HKEY_CLASSES_ROOT, szClass2);
+}

@@ -26,6 +26,23 @@ public:
     // A new 261-byte block holding the full path of the module's file (uses nothing of the
     // object). The caller owns the block.
     char* GetModulePath(HINSTANCE hModule);
+
+    // Puts the verb szVerb into the context menu of the classes szClass and szClass2, below
+    // HKEY_CLASSES_ROOT: each class's key "shell\szVerb\command" (every missing level created,
+    // through this object's hKey, which is left on the last key reached) gets the default
+    // value "szProgram" "%1" as REG_SZ. The second class is done even when the first fails.
+    // Returns 1 when both command keys were reached (a failed value write is not detected),
+    // else 0; keys created before a failure stay. A program path longer than 253 characters
+    // would not fit the 260-character command line: it is refused with 0 before any registry
+    // work, so nothing is created or written.
+    int RegisterShellVerb(LPCSTR szClass, LPCSTR szVerb, LPCSTR szProgram, LPCSTR szClass2);
+    // Removes, leaf first and each only when it has no subkeys, the verb's "command" and verb
+    // keys of both classes, then szClass2's "shell" key and szClass2 itself; szClass keeps its
+    // "shell" key (for "*" it belongs to every file). szProgram is not used. A removal path
+    // longer than 260 characters is not tried (it fails like a missing key); the removal of
+    // szClass2 is always tried. Returns that last removal's status: 0 only when it removed
+    // szClass2. Uses nothing of the object.
+    LONG UnregisterShellVerb(LPCSTR szClass, LPCSTR szVerb, LPCSTR szProgram, LPCSTR szClass2);
 };
 
 #endif

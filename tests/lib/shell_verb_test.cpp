@@ -1,0 +1,206 @@
+// tests/lib/shell_verb_test.cpp
+// RegisterShellVerb and UnregisterShellVerb against the platform's HKEY_CLASSES_ROOT: the keys
+// made and removed, the command line's exact bytes, refused lengths. Every test removes what
+// it made: under Wine the registry is shared with the other tests.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <utility>
+
+#include "registry_key.h"
+
+namespace {
+
+constexpr char kProgram[] = "C:\\Program Files\\Ko Zapfile\\zapfile.exe";
+// Classes and verb of these tests alone, where the application's own names are not needed.
+constexpr char kFirst[] = "ZapfileTestFirst";
+constexpr char kSecond[] = "ZapfileTestSecond";
+constexpr char kVerb[] = "ZapfileTestVerb";
+
+std::string Command(const std::string& program) { return "\"" + program + "\" \"%1\""; }
+
+bool Exists(const std::string& path) {
+    HKEY h = nullptr;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
+
+void Create(const std::string& path) {
+    HKEY h = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h)) << path;
+    RegCloseKey(h);
+}
+
+std::set<std::string> Subkeys(HKEY h) {
+    std::set<std::string> names;
+    char name[256];
+    DWORD cch = sizeof name;
+    for (DWORD i = 0; RegEnumKeyExA(h, i, name, &cch, nullptr, nullptr, nullptr, nullptr) == 0;
+         ++i, cch = sizeof name)
+        names.insert(std::string(name, cch));
+    return names;
+}
+
+// The default value's type and exact stored bytes; type 0 when the key or value is missing.
+std::pair<DWORD, std::string> Default(const std::string& path) {
+    HKEY h = nullptr;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h) != ERROR_SUCCESS)
+        return {0, ""};
+    BYTE data[1024];
+    DWORD type = 0, size = sizeof data;
+    const LONG status = RegQueryValueExA(h, "", nullptr, &type, data, &size);
+    RegCloseKey(h);
+    if (status != ERROR_SUCCESS)
+        return {0, ""};
+    return {type, std::string(reinterpret_cast<char*>(data), size)};
+}
+
+// What the platform stores for a command line: REG_SZ, the text and the NUL after it.
+std::pair<DWORD, std::string> Stored(const std::string& program) {
+    return {REG_SZ, Command(program) + '\0'};
+}
+
+void DeleteTree(HKEY parent, const std::string& path) {
+    HKEY h = nullptr;
+    if (RegOpenKeyA(parent, path.c_str(), &h) != ERROR_SUCCESS)
+        return;
+    for (const std::string& child : Subkeys(h))
+        DeleteTree(h, child);
+    RegCloseKey(h);
+    RegDeleteKeyA(parent, path.c_str());
+}
+
+class ShellVerbTest : public ::testing::Test {
+protected:
+    void SetUp() override { Wipe(); }
+    void TearDown() override { Wipe(); }
+    static void Wipe() {
+        for (const char* path : {kFirst, kSecond, "*\\shell\\Zapfile", "Zapfile"})
+            DeleteTree(HKEY_CLASSES_ROOT, path);
+    }
+    // The five keys below the class keys that unregistering kVerb of kFirst and kSecond
+    // removes when nothing else holds them: kFirst's shell key always stays.
+    static void ExpectVerbKeys(bool present) {
+        for (const std::string cls : {kFirst, kSecond})
+            for (const std::string& path : {cls + "\\shell\\" + kVerb + "\\command",
+                                            cls + "\\shell\\" + kVerb})
+                EXPECT_EQ(present, Exists(path)) << path;
+        EXPECT_EQ(present, Exists(std::string(kSecond) + "\\shell"));
+        EXPECT_TRUE(Exists(std::string(kFirst) + "\\shell"));
+    }
+    RegistryKey key;
+};
+
+TEST_F(ShellVerbTest, RegistersTheApplicationsVerbForEveryFileAndItsOwnClass) {
+    for (int round = 0; round < 2; ++round) {  // a second registration changes nothing
+        EXPECT_EQ(1, key.RegisterShellVerb("*", "Zapfile", kProgram, "Zapfile")) << round;
+        for (const std::string cls : {"*", "Zapfile"}) {
+            for (const std::string& path : {cls, cls + "\\shell", cls + "\\shell\\Zapfile"})
+                EXPECT_TRUE(Exists(path)) << path;
+            EXPECT_EQ(Stored(kProgram), Default(cls + "\\shell\\Zapfile\\command")) << cls;
+        }
+        // No value anywhere else in the class of its own.
+        for (const char* path : {"Zapfile", "Zapfile\\shell", "Zapfile\\shell\\Zapfile"})
+            EXPECT_EQ(0u, Default(path).first) << path;
+    }
+    // The object is left on the last key reached: the second class's command key.
+    ASSERT_EQ(ERROR_SUCCESS, key.SetString("here", "probe"));
+    HKEY h = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CLASSES_ROOT, "Zapfile\\shell\\Zapfile\\command", &h));
+    char text[8] = {};
+    DWORD size = sizeof text;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(h, "probe", nullptr, nullptr,
+                                              reinterpret_cast<BYTE*>(text), &size));
+    EXPECT_STREQ("here", text);
+    RegCloseKey(h);
+
+    // Unregistration takes the six keys away and leaves the shell key of every file.
+    EXPECT_EQ(ERROR_SUCCESS, key.UnregisterShellVerb("*", "Zapfile", kProgram, "Zapfile"));
+    for (const char* path : {"*\\shell\\Zapfile\\command", "*\\shell\\Zapfile", "Zapfile"})
+        EXPECT_FALSE(Exists(path)) << path;
+    EXPECT_TRUE(Exists("*\\shell"));
+    // With nothing left to remove: a failure, and nothing else changes.
+    EXPECT_NE(ERROR_SUCCESS, key.UnregisterShellVerb("*", "Zapfile", kProgram, "Zapfile"));
+    EXPECT_TRUE(Exists("*\\shell"));
+}
+
+TEST_F(ShellVerbTest, CommandLineIsTheQuotedPathAndQuotedPercentOneOrNothing) {
+    // 1 + 253 + 6 = 260 characters, the longest command line; stored with its NUL: 261 bytes.
+    const std::string longest = "C:\\" + std::string(246, 'p') + ".exe";
+    ASSERT_EQ(253u, longest.size());
+    for (const std::string& program : {std::string(kProgram), std::string("a"), longest}) {
+        EXPECT_EQ(1, key.RegisterShellVerb(kFirst, kVerb, program.c_str(), kSecond));
+        for (const std::string cls : {kFirst, kSecond}) {
+            const auto stored = Default(cls + "\\shell\\" + kVerb + "\\command");
+            EXPECT_EQ(Stored(program), stored) << program;
+            EXPECT_EQ(program.size() + 8, stored.second.size());
+        }
+    }
+    Wipe();
+    // One character more is refused whole, before anything is made.
+    EXPECT_EQ(0, key.RegisterShellVerb(kFirst, kVerb, (longest + "x").c_str(), kSecond));
+    EXPECT_FALSE(Exists(kFirst));
+    EXPECT_FALSE(Exists(kSecond));
+}
+
+TEST_F(ShellVerbTest, AClassThatCannotBeReachedFailsButTheOtherIsStillWritten) {
+    // A leading backslash is a bad path: neither opened nor created.
+    const std::string command = std::string("\\shell\\") + kVerb + "\\command";
+    EXPECT_EQ(0, key.RegisterShellVerb("\\Bad", kVerb, kProgram, kSecond));
+    EXPECT_EQ(Stored(kProgram), Default(kSecond + command));
+    EXPECT_EQ(0, key.RegisterShellVerb(kFirst, kVerb, kProgram, "\\Bad"));
+    EXPECT_EQ(Stored(kProgram), Default(kFirst + command));
+}
+
+TEST_F(ShellVerbTest, UnregistrationRemovesOnlyKeysWithoutOtherSubkeys) {
+    const std::string other = std::string(kFirst) + "\\shell\\Other\\command";
+    // Another verb of the first class survives, and so does its shell key.
+    ASSERT_EQ(1, key.RegisterShellVerb(kFirst, kVerb, kProgram, kSecond));
+    Create(other);
+    EXPECT_EQ(ERROR_SUCCESS, key.UnregisterShellVerb(kFirst, kVerb, "ignored", kSecond));
+    ExpectVerbKeys(false);
+    EXPECT_FALSE(Exists(kSecond));
+    EXPECT_TRUE(Exists(other));
+    // The second class keeps a subkey of its own: only the class key itself stays.
+    ASSERT_EQ(1, key.RegisterShellVerb(kFirst, kVerb, kProgram, kSecond));
+    Create(std::string(kSecond) + "\\DefaultIcon");
+    EXPECT_NE(ERROR_SUCCESS, key.UnregisterShellVerb(kFirst, kVerb, "", kSecond));
+    ExpectVerbKeys(false);
+    EXPECT_TRUE(Exists(std::string(kSecond) + "\\DefaultIcon"));
+    DeleteTree(HKEY_CLASSES_ROOT, kSecond);
+    // Another verb in the second class's shell key: that key and the class key stay.
+    ASSERT_EQ(1, key.RegisterShellVerb(kFirst, kVerb, kProgram, kSecond));
+    Create(std::string(kSecond) + "\\shell\\Other");
+    EXPECT_NE(ERROR_SUCCESS, key.UnregisterShellVerb(kFirst, kVerb, kProgram, kSecond));
+    EXPECT_FALSE(Exists(std::string(kSecond) + "\\shell\\" + kVerb));
+    EXPECT_TRUE(Exists(std::string(kSecond) + "\\shell\\Other"));
+}
+
+TEST_F(ShellVerbTest, RemovalPathsTooLongAreNotTriedNorCut) {
+    ASSERT_EQ(1, key.RegisterShellVerb(kFirst, kVerb, kProgram, kSecond));
+    // kFirst\shell\ is 23 characters: a verb of 238 makes a 261-character path. Cut to 260
+    // it would name this key.
+    const std::string longVerb(238, 'v');
+    const std::string cutTo260 = std::string(kFirst) + "\\shell\\" + std::string(237, 'v');
+    ASSERT_EQ(260u, cutTo260.size());
+    Create(cutTo260);
+    EXPECT_NE(ERROR_SUCCESS,
+              key.UnregisterShellVerb(kFirst, longVerb.c_str(), std::string(999, 'p').c_str(),
+                                      kSecond));
+    EXPECT_TRUE(Exists(cutTo260));
+    ExpectVerbKeys(true);
+    // A first class too long for any path: its steps are skipped, the second class's run.
+    const std::string longClass(300, 'c');
+    EXPECT_EQ(ERROR_SUCCESS,
+              key.UnregisterShellVerb(longClass.c_str(), kVerb, kProgram, kSecond));
+    EXPECT_FALSE(Exists(kSecond));
+    EXPECT_TRUE(Exists(std::string(kFirst) + "\\shell\\" + kVerb + "\\command"));
+    EXPECT_NE(ERROR_SUCCESS, key.UnregisterShellVerb(kFirst, kVerb, kProgram, longClass.c_str()));
+    EXPECT_FALSE(Exists(kFirst + std::string("\\shell\\") + kVerb));
+}
+
+}  // namespace

@@ -7,6 +7,7 @@
 
 #include "app_state.h"
 #include "forced_delete.h"
+#include "ie_ext_dialog.h"
 #include "resource.h"
 #include "settings.h"
 #include "text_helpers.h"
@@ -73,7 +74,10 @@ INT_PTR CALLBACK MainDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM) {
             TruncateAndRemove(hwnd, app.szMessage);
             return TRUE;
         case IDC_IEEXT:
+            DialogBoxParamA(app.hInstance, MAKEINTRESOURCE(IDD_IEEXT), hwnd, IeExtDlgProc, 0);
+            return TRUE;
         case IDC_ABOUT:
+            DialogBoxParamA(app.hInstance, MAKEINTRESOURCE(IDD_ABOUT), hwnd, AboutDlgProc, 0);
             return TRUE;
         default:
             return FALSE;

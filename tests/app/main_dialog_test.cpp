@@ -1,5 +1,5 @@
 // tests/app/main_dialog_test.cpp
-// The main window started without a path: focus, closing, and commands that must not end it.
+// The main window started without a path: focus, closing, and notifications that must not end it.
 #include "app_test_support.h"
 #include "resource.h"
 
@@ -49,11 +49,9 @@ TEST_F(MainDialogTest, EscapeCloseBoxCloseAndEnterEndTheDialog) {
         EXPECT_TRUE(d.endedByScript);
 }
 
-TEST_F(MainDialogTest, OtherCommandsLeaveTheDialogOpen) {
+TEST_F(MainDialogTest, NotificationsAreNotCommands) {
     std::vector<LRESULT> handled;
     PushDialogAction([&](HWND dlg) {
-        for (int id : {IDC_IEEXT, IDC_ABOUT})
-            handled.push_back(SendMessageA(dlg, WM_COMMAND, id, 0));
         // A notification with a non-zero code is not a command, even from "Close".
         handled.push_back(SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, 1), 0));
         handled.push_back(SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PATH, 0x0300), 0));
@@ -61,7 +59,7 @@ TEST_F(MainDialogTest, OtherCommandsLeaveTheDialogOpen) {
     Run("");
     ASSERT_EQ(1u, Dialogs().size());
     EXPECT_FALSE(Dialogs()[0].endedByScript);  // still open after all of them
-    EXPECT_EQ((std::vector<LRESULT>{TRUE, TRUE, FALSE, FALSE}), handled);
+    EXPECT_EQ((std::vector<LRESULT>{FALSE, FALSE}), handled);
     EXPECT_TRUE(Boxes().empty());
 }
 

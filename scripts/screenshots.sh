@@ -21,7 +21,7 @@ trap cleanup EXIT
 
 # Xvfb picks a free display number and writes it once it accepts clients.
 # -noreset: it would reset, refusing clients for a moment, when the first run's last one leaves.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 xvfb=$!
 for _ in $(seq 100); do
   [ "$(wc -l <"$work/display")" -ge 1 ] && break
@@ -75,27 +75,36 @@ xdotool windowfocus --sync "$id" key alt+n
 wait "$zap"
 [ -e "$work/old report.txt" ] || { echo "the file was deleted although No was answered" >&2; exit 1; }
 
-# "..." and the chooser, a folder typed in; GTK sizes the chooser to cover the main window.
+# "..." and the chooser, a folder typed in. The chooser opens centred over the main window and
+# hides it; it is made smaller and moved down so that the picture shows which window it
+# belongs to.
 mkdir "$work/reports"
 : >"$work/reports/old report.txt"
 : >"$work/reports/notes.txt"
-"$root/build/zapfile" </dev/null &
+(cd "$work/reports" && exec "$root/build/zapfile" </dev/null) &  # the chooser opens here
 zap=$!
 id=$(window "Ko Zapfile")
+xdotool windowmove --sync "$id" 60 60
+sleep 0.3
 xdotool windowfocus --sync "$id" key space
 chooser=$(window "Open")
 sleep 0.5
-xdotool windowfocus --sync "$chooser" key ctrl+l
-xdotool windowfocus --sync "$chooser" type "$work/reports/"  # the chooser offers its files
-sleep 1  # the offered files are drawn a moment after
-# From the screen: the offered files are a window of their own, over the chooser.
-geometry=$(xwininfo -id "$chooser" | awk '/Absolute upper-left X/ {x = $NF}
-  /Absolute upper-left Y/ {y = $NF} /Width:/ {w = $NF} /Height:/ {h = $NF}
-  END {printf "%dx%d+%d+%d", w, h, x, y}')
-import -window root -crop "$geometry" +repage "$root/docs/chooser.png"
+xdotool windowsize --sync "$chooser" 720 440  # GTK sizes it to the screen at first
+xdotool windowmove --sync "$chooser" 100 170
+sleep 1
+frame() {  # window: left top right bottom on the screen of the frame the window manager gave it
+  local parent
+  parent=$(xwininfo -tree -id "$1" | awk '/Parent window id/ {print $4}')
+  xwininfo -id "$parent" | awk '/Absolute upper-left X/ {x = $NF}
+    /Absolute upper-left Y/ {y = $NF} /Width:/ {w = $NF} /Height:/ {h = $NF}
+    END {print x, y, x + w, y + h}'
+}
+read -r ml mt mr mb < <(frame "$id")
+read -r cl ct cr cb < <(frame "$chooser")
+left=$((ml < cl ? ml : cl)); right=$((mr > cr ? mr : cr)); bottom=$((mb > cb ? mb : cb))
+import -window root -crop "$((right - left))x$((bottom - mt))+$left+$mt" +repage \
+  "$root/docs/chooser.png"
 echo "Saved $root/docs/chooser.png"
-xdotool windowfocus --sync "$chooser" key Escape  # the list of files offered goes
-sleep 0.5
 xdotool windowfocus --sync "$chooser" key Escape
 xdotool windowfocus --sync "$(window "Ko Zapfile")" key Escape
 wait "$zap"

@@ -630,6 +630,10 @@ bool OpenFile(HWND owner, DWORD flags, void (*add)(void* list, const char* path)
         GTK_RESPONSE_ACCEPT, nullptr);
     gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(chooser), TRUE);
+    // It opens in the current folder, as the Windows dialog does without an initial folder.
+    gchar* here = g_get_current_dir();
+    gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(chooser), here);
+    g_free(here);
     gtk_file_chooser_set_select_multiple(GTK_FILE_CHOOSER(chooser),
                                          (flags & OFN_ALLOWMULTISELECT) != 0);
     const bool chosen = gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT;

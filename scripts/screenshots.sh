@@ -2,7 +2,8 @@
 # scripts/screenshots.sh
 # Takes pictures of Zapfile's windows as GTK draws them on a virtual display: the main window
 # (docs/main-window.png) and the question asked when a file manager starts it with a path
-# (docs/confirm-box.png), each in the title bar that a small window manager (jwm) gives it, and
+# (docs/confirm-box.png), "Ie Ext" with its box ticked (docs/ie-ext.png) and the About box
+# (docs/about.png), each in the title bar that a small window manager (jwm) gives it, and
 # the GTK file chooser that "..." opens, over the main window (docs/chooser.png).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -62,6 +63,26 @@ mkdir -p "$root/docs"
 zap=$!
 id=$(window "Ko Zapfile")
 shot "$id" "$root/docs/main-window.png"
+xdotool windowfocus --sync "$id" key Escape
+wait "$zap"
+
+# "Ie Ext" (two Tabs on from "...") with "Delete without asking" ticked, then "?" (two more).
+"$root/build/zapfile" </dev/null &
+zap=$!
+id=$(window "Ko Zapfile")
+xdotool windowmove --sync "$id" 60 60
+xdotool windowfocus --sync "$id" key Tab Tab space
+ieext=$(window "Ie Ext")
+sleep 0.3
+xdotool windowfocus --sync "$ieext" key Tab Tab Tab space  # OK, Register, Unregister, the box
+shot "$ieext" "$root/docs/ie-ext.png"
+xdotool windowfocus --sync "$ieext" key Escape
+sleep 0.3
+xdotool windowfocus --sync "$id" key Tab Tab space
+about=$(window "About Zapfile")
+shot "$about" "$root/docs/about.png"
+xdotool windowfocus --sync "$about" key Return
+sleep 0.3
 xdotool windowfocus --sync "$id" key Escape
 wait "$zap"
 

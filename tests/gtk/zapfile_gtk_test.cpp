@@ -55,6 +55,45 @@ protected:
         return dir / name;
     }
 
+    // Starts the program, then sends each step of `keys`; see WindowsAnswerTheKeyboard.
+    void Play(const Strings& argv, const std::string& title, const std::vector<Strings>& keys,
+              const std::string& path) const {
+        const bool named = argv.size() > 1;
+        auto zap = std::async(std::launch::async, testproc::Run, argv, Env(), "", 15000);
+        std::string window = FindWindow(title);
+        ASSERT_NE("", window) << "no " << title << " within 10 s; " << zap.get().err;
+        EXPECT_TRUE(!named || FindWindow("Ko Zapfile", 1).empty()) << "main window shown";
+        for (Strings key : keys) {
+            if (key[0] == "closed") {  // the keys after it go to the window that stays
+                for (int i = 0; i < 50 && !FindWindow(key[1], 1).empty(); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                EXPECT_EQ("", FindWindow(key[1], 1)) << key[1] << " still open after 5 s";
+                continue;
+            }
+            if (key[0] == "deleted") {  // deletion is done before the key that returns
+                for (int i = 0; i < 50 && testenv::Exists(path); ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                EXPECT_FALSE(testenv::Exists(path)) << "still there 5 s after Delete!";
+                continue;
+            }
+            if (key[0] == "focus") {
+                window = FindWindow(key[1]);
+                ASSERT_NE("", window) << "no " << key[1] << " within 10 s; " << zap.get().err;
+                // A window just mapped may not yet take keys: the chooser fills itself first.
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                continue;
+            }
+            if (key[1] == "%path%")
+                key[1] = path;
+            EXPECT_EQ(0, Xdotool({"windowfocus", "--sync", window}).exitCode);
+            EXPECT_EQ(0, Xdotool(key).exitCode) << key[1];
+            if (key[0] == "type")  // the chooser completes a typed path after a moment
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+        const testproc::Result r = zap.get();
+        EXPECT_EQ(0, r.exitCode) << keys.back()[1] << " did not end the program; " << r.err;
+    }
+
     static testdisplay::VirtualDisplay* display;
     testenv::TempDir dir;
 };
@@ -85,42 +124,27 @@ TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
     };
     for (const auto& run : runs) {
         const std::string path = File("doc");
-        const Strings argv = run.named ? Strings{ZAPFILE_BIN, path} : Strings{ZAPFILE_BIN};
-        auto zap = std::async(std::launch::async, testproc::Run, argv, Env(), "", 15000);
-        std::string window = FindWindow(run.title);
-        ASSERT_NE("", window) << "no " << run.title << " within 10 s; " << zap.get().err;
-        EXPECT_TRUE(!run.named || FindWindow("Ko Zapfile", 1).empty()) << "main window shown";
-        for (Strings key : run.keys) {
-            if (key[0] == "closed") {  // the keys after it go to the window that stays
-                for (int i = 0; i < 50 && !FindWindow(key[1], 1).empty(); ++i)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                EXPECT_EQ("", FindWindow(key[1], 1)) << key[1] << " still open after 5 s";
-                continue;
-            }
-            if (key[0] == "deleted") {  // deletion is done before the key that returns
-                for (int i = 0; i < 50 && testenv::Exists(path); ++i)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                EXPECT_FALSE(testenv::Exists(path)) << "still there 5 s after Delete!";
-                continue;
-            }
-            if (key[0] == "focus") {
-                window = FindWindow(key[1]);
-                ASSERT_NE("", window) << "no " << key[1] << " within 10 s; " << zap.get().err;
-                // A window just mapped may not yet take keys: the chooser fills itself first.
-                std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                continue;
-            }
-            if (key[1] == "%path%")
-                key[1] = path;
-            EXPECT_EQ(0, Xdotool({"windowfocus", "--sync", window}).exitCode);
-            EXPECT_EQ(0, Xdotool(key).exitCode) << key[1];
-            if (key[0] == "type")  // the chooser completes a typed path after a moment
-                std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        }
-        const testproc::Result r = zap.get();
-        EXPECT_EQ(0, r.exitCode) << run.keys.back()[1] << " did not end the program; " << r.err;
+        Play(run.named ? Strings{ZAPFILE_BIN, path} : Strings{ZAPFILE_BIN}, run.title, run.keys,
+             path);
         EXPECT_EQ(run.fileStays, testenv::Exists(path)) << run.title << ", " << run.keys.back()[1];
     }
+}
+
+// "Ie Ext" is two Tabs on from "...", "?" two more. Register in "Ie Ext" writes the verb and
+// answers with its box; Escape closes "Ie Ext", Return the About box.
+TEST_F(ZapfileGtkTest, IeExtRegistersAndAboutCloses) {
+    Play({ZAPFILE_BIN}, "Ko Zapfile",
+         {{"key", "Tab"}, {"key", "Tab"}, {"key", "space"}, {"focus", "Ie Ext"}, {"key", "Tab"},
+          {"key", "space"}, {"focus", "Ie Ext Register."}, {"key", "Return"},
+          {"closed", "Ie Ext Register."}, {"focus", "Ie Ext"}, {"key", "Escape"},
+          {"closed", "Ie Ext"}, {"focus", "Ko Zapfile"}, {"key", "Tab"}, {"key", "Tab"},
+          {"key", "space"}, {"focus", "About Zapfile"}, {"key", "Return"},
+          {"closed", "About Zapfile"}, {"focus", "Ko Zapfile"}, {"key", "Escape"}},
+         "");
+    const testproc::Result q = testproc::Run(
+        {ZAPFILE_REG_BIN, "query", "HKCR\\*\\shell\\Zapfile\\command", "/ve"}, Env());
+    EXPECT_EQ(0, q.exitCode) << q.err;
+    EXPECT_NE(npos, q.out.find("\"" ZAPFILE_BIN "\" \"%1\"")) << q.out;
 }
 
 TEST_F(ZapfileGtkTest, DeletionWithNothingToAskNeedsNoGtkAndNoModule) {

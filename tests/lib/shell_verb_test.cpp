@@ -110,7 +110,8 @@ TEST_F(ShellVerbTest, RegistersTheApplicationsVerbForEveryFileAndItsOwnClass) {
     // The object is left on the last key reached: the second class's command key.
     ASSERT_EQ(ERROR_SUCCESS, key.SetString("here", "probe"));
     HKEY h = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CLASSES_ROOT, "Zapfile\\shell\\Zapfile\\command", &h));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyA(HKEY_CLASSES_ROOT, "Zapfile\\shell\\Zapfile\\command", &h));
     char text[8] = {};
     DWORD size = sizeof text;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(h, "probe", nullptr, nullptr,

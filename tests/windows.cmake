@@ -42,7 +42,7 @@ set_tests_properties(wine_world_stop PROPERTIES FIXTURES_CLEANUP wine)
 add_test(NAME lib_under_wine
          COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR} wine $<TARGET_FILE:test_lib>)
 set(WINE_TESTS lib_under_wine)
-foreach(case no-question question refused main-window)
+foreach(case no-question question refused main-window ie-ext)
   add_test(NAME zapfile_exe_${case}
            COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR}
                    bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e.sh ${case}

@@ -3,7 +3,7 @@
 # zapfile.exe under Wine on real files, its windows answered from inside Wine by wintest.exe.
 # Runs in a Wine world (wine-world.sh run):
 #
-#   e2e.sh no-question|question|refused|main-window ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR
+#   e2e.sh no-question|question|refused|main-window|ie-ext ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR
 set -uo pipefail
 
 [ $# -eq 4 ] || { echo "usage: e2e.sh CASE ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR" >&2; exit 2; }
@@ -110,6 +110,44 @@ main-window)
   window "Ko Zapfile" wait 100  # still open after Delete!
   window "Ko Zapfile" cancel
   finish
+  ;;
+
+ie-ext)
+  # "Register" puts the entry under every file and under the program's own class, read back
+  # with Wine's own reg; "Unregister" takes it away and leaves another program's verb.
+  menu='HKCR\*\shell'
+  other="$menu\ZapfileE2eOther"
+  wine reg delete "$menu\Zapfile" /f >/dev/null 2>&1
+  wine reg delete 'HKCR\Zapfile' /f >/dev/null 2>&1
+  wine reg add "$other\command" /ve /t REG_SZ /d 'other.exe "%1"' /f >/dev/null || fail "reg add"
+  start_zapfile
+  window "Ko Zapfile" press 1004
+  window "Ie Ext" press 1001  # Register
+  text=$(window_text "Ie Ext Register.") || fail "no box after Register"
+  [ "$text" = "Ie Ext Register Successful." ] || fail "Register's box says \"$text\""
+  window "Ie Ext Register." click 1
+  expected="    (Default)    REG_SZ    \"$(winpath "$zapfile")\" \"%1\""
+  for key in "$menu\Zapfile\command" 'HKCR\Zapfile\shell\Zapfile\command'; do
+    value=$(wine reg query "$key" /ve 2>&1 | tr -d '\r' | grep REG_) || fail "no $key"
+    [ "$value" = "$expected" ] || fail "$key holds \"$value\", not \"$expected\""
+  done
+  window "Ie Ext" press 1003  # Unregister
+  text=$(window_text "Ie Ext Unregister.") || fail "no box after Unregister"
+  [ "$text" = "Ie Ext Unregister Successful." ] || fail "Unregister's box says \"$text\""
+  window "Ie Ext Unregister." click 1
+  for key in "$menu\Zapfile\command" "$menu\Zapfile" 'HKCR\Zapfile\shell\Zapfile\command' \
+             'HKCR\Zapfile\shell\Zapfile' 'HKCR\Zapfile\shell' 'HKCR\Zapfile'; do
+    ! wine reg query "$key" >/dev/null 2>&1 || fail "$key is still there"
+  done
+  wine reg query "$menu" >/dev/null 2>&1 || fail "$menu is gone"
+  value=$(wine reg query "$other\command" /ve 2>&1 | tr -d '\r' | grep REG_)
+  [ "$value" = '    (Default)    REG_SZ    other.exe "%1"' ] || fail "the other verb: \"$value\""
+  window "Ie Ext" click 1  # OK
+  window "Ko Zapfile" cancel
+  finish
+  for key in "$other" "$menu\Zapfile" 'HKCR\Zapfile'; do
+    wine reg delete "$key" /f >/dev/null 2>&1
+  done
   ;;
 
 *)

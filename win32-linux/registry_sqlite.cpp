@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include "file_manager_menus.h"
 #include "registry_sqlite.h"
 
 #include <fcntl.h>
@@ -25,6 +26,7 @@
 #include <pwd.h>
 #include <sqlite3.h>
 #include <stdio.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -421,6 +423,42 @@ LONG SplitKeyPath(const char* sub, KeyPath* levels) {
     return ERROR_SUCCESS;
 }
 
+// Where a key stands on the way to HKEY_CLASSES_ROOT\*\shell, whose subkeys are the verbs the
+// file managers' menus show; known from the path it was opened by, so that a call elsewhere
+// costs nothing more. A path moves a key down from where its handle stands.
+enum VerbPlace { kOffVerbs, kClassesRoot, kAllFiles, kAtVerbs };
+
+int PlaceBelow(int place, const KeyPath& levels) {
+    for (const std::string_view level : levels) {
+        if (place == kClassesRoot && level == "*")
+            place = kAllFiles;
+        else if (place == kAllFiles && level.size() == 5 &&
+                 strncasecmp(level.data(), "shell", 5) == 0)  // names ignore case
+            place = kAtVerbs;
+        else if (place != kAtVerbs)
+            return kOffVerbs;
+    }
+    return place;
+}
+
+// Brings the menus up to date when a call that changed the verbs returns. Declared before the
+// call's lock, it runs after the lock is released: it reads the registry through its calls.
+class VerbsChanged {
+public:
+    ~VerbsChanged() {
+        if (changed_)
+            standin::SyncFileManagerMenus();
+    }
+    // The call's status, unchanged; a success at or below the verbs' key is noted.
+    LONG Note(LONG status, int place) {
+        changed_ = status == ERROR_SUCCESS && place == kAtVerbs;
+        return status;
+    }
+
+private:
+    bool changed_ = false;
+};
+
 bool IsRoot(KeyId key) {
     return key == kClassesRootId || key == kCurrentUserId;
 }
@@ -552,6 +590,7 @@ struct HandleSlot {
     KeyId key = 0;
     uint32_t generation = 1;
     bool used = false;
+    int place = kOffVerbs;
 };
 
 static_assert(sizeof(ULONG_PTR) == 8, "handles carry a 32-bit generation above the slot");
@@ -562,19 +601,23 @@ public:
     Database db;
 
     // Only the two roots this registry holds are predefined keys here.
-    LONG Resolve(HKEY h, KeyId* key) const {
+    LONG Resolve(HKEY h, KeyId* key, int* place = nullptr) const {
         if (h == HKEY_CLASSES_ROOT || h == HKEY_CURRENT_USER) {
             *key = h == HKEY_CLASSES_ROOT ? kClassesRootId : kCurrentUserId;
+            if (place != nullptr)
+                *place = h == HKEY_CLASSES_ROOT ? kClassesRoot : kOffVerbs;
             return ERROR_SUCCESS;
         }
         size_t index = 0;
         if (!Find(h, &index))
             return ERROR_INVALID_HANDLE;
         *key = slots_[index].key;
+        if (place != nullptr)
+            *place = slots_[index].place;
         return ERROR_SUCCESS;
     }
 
-    HKEY NewHandle(KeyId key) {
+    HKEY NewHandle(KeyId key, int place) {
         size_t index = slots_.size();
         if (free_.empty()) {
             slots_.emplace_back();
@@ -584,6 +627,7 @@ public:
         }
         slots_[index].key = key;
         slots_[index].used = true;
+        slots_[index].place = place;
         const ULONG_PTR value =
             (static_cast<ULONG_PTR>(slots_[index].generation) << 32) | ((index + 1) << 2);
         return reinterpret_cast<HKEY>(value);
@@ -651,10 +695,12 @@ Registry& State() {
 LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, PHKEY phkResult) {
     if (phkResult == nullptr)
         return ERROR_INVALID_PARAMETER;
+    VerbsChanged menus;
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId from = 0;
-    LONG status = r.Resolve(hKey, &from);
+    int place = kOffVerbs;
+    LONG status = r.Resolve(hKey, &from, &place);
     if (status != ERROR_SUCCESS)
         return status;
     *phkResult = nullptr;
@@ -664,14 +710,17 @@ LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, PHKEY phkResult) {
     if ((status = r.db.Open()) != ERROR_SUCCESS)
         return status;
     KeyId key = 0;
+    const sqlite3_int64 changes = sqlite3_total_changes64(r.db.handle());
     {
         Transaction t(r.db, create);
         if ((status = t.status()) != ERROR_SUCCESS ||
             (status = Walk(r.db, from, levels, create, &key)) || (status = t.Commit()))
             return status;
     }
-    *phkResult = r.NewHandle(key);
-    return ERROR_SUCCESS;
+    place = PlaceBelow(place, levels);
+    *phkResult = r.NewHandle(key, place);
+    const bool created = sqlite3_total_changes64(r.db.handle()) != changes;
+    return menus.Note(ERROR_SUCCESS, created ? place : kOffVerbs);
 }
 
 // RegOpenKeyA and RegCreateKeyA hand back the very handle they were given for an empty
@@ -689,8 +738,8 @@ LONG SameKey(HKEY hKey, PHKEY phkResult) {
 }
 
 // The start of every call on an existing key: the handle's key and the open database.
-LONG StartCall(Registry& r, HKEY hKey, KeyId* key) {
-    const LONG status = r.Resolve(hKey, key);
+LONG StartCall(Registry& r, HKEY hKey, KeyId* key, int* place = nullptr) {
+    const LONG status = r.Resolve(hKey, key, place);
     return status == ERROR_SUCCESS ? r.db.Open() : status;
 }
 
@@ -723,10 +772,12 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
     // after the counted bytes: "abc" with a count of 3 becomes the 4 bytes "abc\0".
     if (IsStringType(dwType) && cbData > 0 && lpData[cbData - 1] != 0 && lpData[cbData] == 0)
         ++cbData;
+    VerbsChanged menus;
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId key = 0;
-    LONG status = StartCall(r, hKey, &key);
+    int place = kOffVerbs;
+    LONG status = StartCall(r, hKey, &key, &place);
     if (status != ERROR_SUCCESS)
         return status;
     Transaction t(r.db, true);
@@ -741,7 +792,7 @@ LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, c
         if ((status = StatusOf(q.Step(), true)) != ERROR_SUCCESS)
             return status;
     }
-    return t.Commit();
+    return menus.Note(t.Commit(), place);
 }
 
 LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
@@ -773,10 +824,12 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     const LONG split = SplitKeyPath(lpSubKey, &levels);
     if (split != ERROR_SUCCESS)
         return split;
+    VerbsChanged menus;
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId from = 0;
-    LONG status = StartCall(r, hKey, &from);
+    int place = kOffVerbs;
+    LONG status = StartCall(r, hKey, &from, &place);
     if (status != ERROR_SUCCESS)
         return status;
     Transaction t(r.db, true);
@@ -798,14 +851,16 @@ LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
         return status;
     if ((status = Change(r.db, kDeleteKey, key, nullptr)) != ERROR_SUCCESS)
         return status;
-    return t.Commit();
+    return menus.Note(t.Commit(), PlaceBelow(place, levels));
 }
 
 LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
+    VerbsChanged menus;
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId key = 0;
-    LONG status = StartCall(r, hKey, &key);
+    int place = kOffVerbs;
+    LONG status = StartCall(r, hKey, &key, &place);
     if (status != ERROR_SUCCESS)
         return status;
     Transaction t(r.db, true);
@@ -817,7 +872,7 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
         status = Missing(r.db, key, status);
     if (status != ERROR_SUCCESS)
         return status;
-    return t.Commit();
+    return menus.Note(t.Commit(), place);
 }
 
 namespace {

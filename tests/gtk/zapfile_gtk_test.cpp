@@ -130,8 +130,8 @@ TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
     }
 }
 
-// "Ie Ext" is two Tabs on from "...", "?" two more. Register in "Ie Ext" writes the verb and
-// answers with its box; Escape closes "Ie Ext", Return the About box.
+// "Ie Ext" is two Tabs on from "...", "?" two more. Register in "Ie Ext" writes the verb, and
+// with it the file managers' entries, and answers with its box; Escape closes "Ie Ext", Return the About box.
 TEST_F(ZapfileGtkTest, IeExtRegistersAndAboutCloses) {
     Play({ZAPFILE_BIN}, "Ko Zapfile",
          {{"key", "Tab"}, {"key", "Tab"}, {"key", "space"}, {"focus", "Ie Ext"}, {"key", "Tab"},
@@ -145,6 +145,12 @@ TEST_F(ZapfileGtkTest, IeExtRegistersAndAboutCloses) {
         {ZAPFILE_REG_BIN, "query", "HKCR\\*\\shell\\Zapfile\\command", "/ve"}, Env());
     EXPECT_EQ(0, q.exitCode) << q.err;
     EXPECT_NE(npos, q.out.find("\"" ZAPFILE_BIN "\" \"%1\"")) << q.out;
+    // The file managers' menus follow the registry.
+    for (const std::string entry : {"data/nautilus/scripts/Zapfile",
+                                    "data/kio/servicemenus/Zapfile.desktop",
+                                    "data/nemo/actions/Zapfile.nemo_action",
+                                    "config/Thunar/uca.xml"})
+        EXPECT_TRUE(testenv::Exists(dir / entry)) << entry;
 }
 
 TEST_F(ZapfileGtkTest, DeletionWithNothingToAskNeedsNoGtkAndNoModule) {

@@ -177,8 +177,8 @@ std::string ShellWord(std::string_view s) {
     return out + "'";
 }
 
-// Exec of a desktop entry: one argument in double quotes, as the Desktop Entry Specification
-// and GLib's parser read it.
+// Exec of a desktop entry: one argument in double quotes, as the desktop-entry format and
+// GLib's parser read it.
 std::string ExecWord(std::string_view s) {
     return "\"" + Escaped(s, "\"`$\\", "\\") + "\"";
 }

@@ -3,6 +3,7 @@
 // what each stores.
 #include "app_test_support.h"
 #include "ie_ext_dialog.h"
+#include "registry_probe.h"
 #include "registry_sqlite.h"
 #include "resource.h"
 
@@ -17,30 +18,8 @@ LRESULT Press(HWND dlg, int id) { return SendMessageA(dlg, WM_COMMAND, id, 0); }
 LRESULT Click(HWND dlg, int id) { return SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 LRESULT Checked(HWND dlg) { return SendMessageA(GetDlgItem(dlg, IDC_NOASK), BM_GETCHECK, 0, 0); }
 
-// A value's type and bytes, or "missing" when the key or the value does not exist.
-std::string Value(HKEY root, const char* path, const char* name) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return "missing";
-    char data[600] = {};
-    DWORD type = 0, size = sizeof data;
-    const LONG status =
-        RegQueryValueExA(hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
-    RegCloseKey(hKey);
-    if (status != ERROR_SUCCESS)
-        return "missing";
-    return std::to_string(type) + ":" + std::string(data, size);
-}
-
-bool KeyExists(HKEY root, const char* path) {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
-}
-
-std::string Setting() { return Value(HKEY_CURRENT_USER, "Software\\Zapfile", "bAskUser"); }
+probe::Value Setting() { return probe::Get(HKEY_CURRENT_USER, "Software\\Zapfile", "bAskUser"); }
+bool Exists(const char* path) { return probe::Exists(HKEY_CLASSES_ROOT, path); }
 
 // Opens "Ie Ext" from the main window, does `inside` there, then closes both.
 void InIeExt(std::function<void(HWND)> inside) {
@@ -69,14 +48,12 @@ TEST_F(IeExtTest, RegisterStoresTheTickedBoxAndWritesTheVerbForBothClasses) {
     EXPECT_EQ("Ie Ext Register Successful.", Boxes()[0].text);
     EXPECT_EQ("Ie Ext Register.", Boxes()[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK), Boxes()[0].type);
-    EXPECT_EQ("1:0" + std::string(1, '\0'), Setting());
-
+    EXPECT_EQ(probe::Text("0"), Setting());
+    // The verb starts this very program.
     char module[MAX_PATH + 1] = "";
     GetModuleFileNameA(nullptr, module, sizeof module);
-    const std::string command = "\"" + std::string(module) + "\" \"%1\"";
-    const std::string stored = "1:" + command + std::string(1, '\0');
-    EXPECT_EQ(stored, Value(HKEY_CLASSES_ROOT, "*\\shell\\Zapfile\\command", ""));
-    EXPECT_EQ(stored, Value(HKEY_CLASSES_ROOT, "Zapfile\\shell\\Zapfile\\command", ""));
+    EXPECT_EQ(probe::Text("\"" + std::string(module) + "\" \"%1\""),
+              probe::Get(HKEY_CLASSES_ROOT, "*\\shell\\Zapfile\\command", ""));
 
     // The next start does not ask, and the box shows it ticked.
     InIeExt([&](HWND dlg) {
@@ -94,7 +71,7 @@ TEST_F(IeExtTest, OkAndAFailedRegisterStoreNothing) {
         Press(dlg, IDOK);
     });
     Run("");
-    EXPECT_EQ("1:1" + std::string(1, '\0'), Setting());
+    EXPECT_EQ(probe::Text("1"), Setting());
 
     // A registry that refuses the class keys: no message, nothing stored, no verb.
     standin::RegistryRefuseNewKeys(true);
@@ -106,8 +83,8 @@ TEST_F(IeExtTest, OkAndAFailedRegisterStoreNothing) {
     Run("");
     standin::RegistryRefuseNewKeys(false);
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ("1:1" + std::string(1, '\0'), Setting());
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*\\shell\\Zapfile"));
+    EXPECT_EQ(probe::Text("1"), Setting());
+    EXPECT_FALSE(Exists("*\\shell\\Zapfile"));
 
     // The toggle lasted only for that run: the next start asks again.
     const std::string path = File("kept.txt");
@@ -118,9 +95,7 @@ TEST_F(IeExtTest, OkAndAFailedRegisterStoreNothing) {
 }
 
 TEST_F(IeExtTest, UnregisterReportsSuccessEveryTimeAndLeavesOtherVerbs) {
-    HKEY other = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CLASSES_ROOT, "*\\shell\\Other\\command", &other));
-    RegCloseKey(other);
+    probe::Create(HKEY_CLASSES_ROOT, "*\\shell\\Other\\command");
     InIeExt([&](HWND dlg) {
         Press(dlg, IDC_REGISTER);
         Press(dlg, IDC_UNREGISTER);
@@ -133,11 +108,11 @@ TEST_F(IeExtTest, UnregisterReportsSuccessEveryTimeAndLeavesOtherVerbs) {
         EXPECT_EQ("Ie Ext Unregister Successful.", Boxes()[i].text);
         EXPECT_EQ("Ie Ext Unregister.", Boxes()[i].caption);
     }
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "*\\shell\\Zapfile"));
-    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Zapfile"));
-    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "*\\shell\\Other\\command"));
+    EXPECT_FALSE(Exists("*\\shell\\Zapfile"));
+    EXPECT_FALSE(Exists("Zapfile"));
+    EXPECT_TRUE(Exists("*\\shell\\Other\\command"));
     // Unregistering never touches the setting.
-    EXPECT_EQ("1:1" + std::string(1, '\0'), Setting());
+    EXPECT_EQ(probe::Text("1"), Setting());
 }
 
 TEST_F(IeExtTest, AboutClosesWithOkOrEscapeAndTheMainWindowStays) {

@@ -10,52 +10,23 @@
 #include <string>
 #include <tuple>
 
+#include "registry_probe.h"
+
 namespace {
 
 constexpr char kTestKey[] = "Software\\ZapfileTest";
 
-BYTE* Data(std::string& s) { return reinterpret_cast<BYTE*>(s.data()); }
+using probe::Data;
+using probe::DeleteTree;
+using probe::Get;
+using probe::Names;
+using probe::Value;
 
 // Stores exactly these bytes. The byte after them is not a NUL: Windows stores a string given
 // without its NUL with one when a NUL follows it in memory.
 LONG Set(HKEY h, const char* name, DWORD type, std::string bytes) {
     bytes += '#';
     return RegSetValueExA(h, name, 0, type, Data(bytes), static_cast<DWORD>(bytes.size() - 1));
-}
-
-// Status, type and bytes, read as the size asked first and then exactly that many bytes.
-using Value = std::tuple<LONG, DWORD, std::string>;
-Value Get(HKEY h, const char* name) {
-    DWORD type = 0, size = 0;
-    LONG status = RegQueryValueExA(h, name, nullptr, &type, nullptr, &size);
-    std::string bytes(status == ERROR_SUCCESS ? size : 0, '\0');
-    if (status == ERROR_SUCCESS)
-        status = RegQueryValueExA(h, name, nullptr, &type, Data(bytes), &size);
-    return {status, status == ERROR_SUCCESS ? type : 0, bytes.substr(0, size)};
-}
-
-// The names of the subkeys or of the values; the enumeration must end with ERROR_NO_MORE_ITEMS.
-std::set<std::string> Names(HKEY h, bool values = false) {
-    std::set<std::string> names;
-    char name[256];
-    LONG status = 0;
-    for (DWORD i = 0, cch = sizeof name; (status = values
-             ? RegEnumValueA(h, i, name, &cch, nullptr, nullptr, nullptr, nullptr)
-             : RegEnumKeyExA(h, i, name, &cch, nullptr, nullptr, nullptr, nullptr)) == 0;
-         ++i, cch = sizeof name)
-        names.insert(std::string(name, cch));
-    EXPECT_EQ(ERROR_NO_MORE_ITEMS, status);
-    return names;
-}
-
-void DeleteTree(HKEY parent, const char* path) {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS)
-        return;
-    for (const std::string& child : Names(h))
-        DeleteTree(h, child.c_str());
-    RegCloseKey(h);
-    RegDeleteKeyA(parent, path);
 }
 
 class RegistryTest : public ::testing::Test {

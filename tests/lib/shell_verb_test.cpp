@@ -5,11 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <set>
 #include <string>
-#include <utility>
 
 #include "registry_key.h"
+#include "registry_probe.h"
 
 namespace {
 
@@ -21,58 +20,10 @@ constexpr char kVerb[] = "ZapfileTestVerb";
 
 std::string Command(const std::string& program) { return "\"" + program + "\" \"%1\""; }
 
-bool Exists(const std::string& path) {
-    HKEY h = nullptr;
-    if (RegOpenKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(h);
-    return true;
-}
-
-void Create(const std::string& path) {
-    HKEY h = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h)) << path;
-    RegCloseKey(h);
-}
-
-std::set<std::string> Subkeys(HKEY h) {
-    std::set<std::string> names;
-    char name[256];
-    DWORD cch = sizeof name;
-    for (DWORD i = 0; RegEnumKeyExA(h, i, name, &cch, nullptr, nullptr, nullptr, nullptr) == 0;
-         ++i, cch = sizeof name)
-        names.insert(std::string(name, cch));
-    return names;
-}
-
-// The default value's type and exact stored bytes; type 0 when the key or value is missing.
-std::pair<DWORD, std::string> Default(const std::string& path) {
-    HKEY h = nullptr;
-    if (RegOpenKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h) != ERROR_SUCCESS)
-        return {0, ""};
-    BYTE data[1024];
-    DWORD type = 0, size = sizeof data;
-    const LONG status = RegQueryValueExA(h, "", nullptr, &type, data, &size);
-    RegCloseKey(h);
-    if (status != ERROR_SUCCESS)
-        return {0, ""};
-    return {type, std::string(reinterpret_cast<char*>(data), size)};
-}
-
-// What the platform stores for a command line: REG_SZ, the text and the NUL after it.
-std::pair<DWORD, std::string> Stored(const std::string& program) {
-    return {REG_SZ, Command(program) + '\0'};
-}
-
-void DeleteTree(HKEY parent, const std::string& path) {
-    HKEY h = nullptr;
-    if (RegOpenKeyA(parent, path.c_str(), &h) != ERROR_SUCCESS)
-        return;
-    for (const std::string& child : Subkeys(h))
-        DeleteTree(h, child);
-    RegCloseKey(h);
-    RegDeleteKeyA(parent, path.c_str());
-}
+bool Exists(const std::string& path) { return probe::Exists(HKEY_CLASSES_ROOT, path); }
+void Create(const std::string& path) { probe::Create(HKEY_CLASSES_ROOT, path); }
+probe::Value Default(const std::string& path) { return probe::Get(HKEY_CLASSES_ROOT, path, ""); }
+probe::Value Stored(const std::string& program) { return probe::Text(Command(program)); }
 
 class ShellVerbTest : public ::testing::Test {
 protected:
@@ -80,7 +31,7 @@ protected:
     void TearDown() override { Wipe(); }
     static void Wipe() {
         for (const char* path : {kFirst, kSecond, "*\\shell\\Zapfile", "Zapfile"})
-            DeleteTree(HKEY_CLASSES_ROOT, path);
+            probe::DeleteTree(HKEY_CLASSES_ROOT, path);
     }
     // The five keys below the class keys that unregistering kVerb of kFirst and kSecond
     // removes when nothing else holds them: kFirst's shell key always stays.
@@ -105,19 +56,12 @@ TEST_F(ShellVerbTest, RegistersTheApplicationsVerbForEveryFileAndItsOwnClass) {
         }
         // No value anywhere else in the class of its own.
         for (const char* path : {"Zapfile", "Zapfile\\shell", "Zapfile\\shell\\Zapfile"})
-            EXPECT_EQ(0u, Default(path).first) << path;
+            EXPECT_EQ(ERROR_FILE_NOT_FOUND, std::get<0>(Default(path))) << path;
     }
     // The object is left on the last key reached: the second class's command key.
     ASSERT_EQ(ERROR_SUCCESS, key.SetString("here", "probe"));
-    HKEY h = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyA(HKEY_CLASSES_ROOT, "Zapfile\\shell\\Zapfile\\command", &h));
-    char text[8] = {};
-    DWORD size = sizeof text;
-    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(h, "probe", nullptr, nullptr,
-                                              reinterpret_cast<BYTE*>(text), &size));
-    EXPECT_STREQ("here", text);
-    RegCloseKey(h);
+    EXPECT_EQ(probe::Text("here"),
+              probe::Get(HKEY_CLASSES_ROOT, "Zapfile\\shell\\Zapfile\\command", "probe"));
 
     // Unregistration takes the six keys away and leaves the shell key of every file.
     EXPECT_EQ(ERROR_SUCCESS, key.UnregisterShellVerb("*", "Zapfile", kProgram, "Zapfile"));
@@ -138,7 +82,7 @@ TEST_F(ShellVerbTest, CommandLineIsTheQuotedPathAndQuotedPercentOneOrNothing) {
         for (const std::string cls : {kFirst, kSecond}) {
             const auto stored = Default(cls + "\\shell\\" + kVerb + "\\command");
             EXPECT_EQ(Stored(program), stored) << program;
-            EXPECT_EQ(program.size() + 8, stored.second.size());
+            EXPECT_EQ(program.size() + 8, std::get<2>(stored).size());
         }
     }
     Wipe();
@@ -172,7 +116,7 @@ TEST_F(ShellVerbTest, UnregistrationRemovesOnlyKeysWithoutOtherSubkeys) {
     EXPECT_NE(ERROR_SUCCESS, key.UnregisterShellVerb(kFirst, kVerb, "", kSecond));
     ExpectVerbKeys(false);
     EXPECT_TRUE(Exists(std::string(kSecond) + "\\DefaultIcon"));
-    DeleteTree(HKEY_CLASSES_ROOT, kSecond);
+    probe::DeleteTree(HKEY_CLASSES_ROOT, kSecond);
     // Another verb in the second class's shell key: that key and the class key stay.
     ASSERT_EQ(1, key.RegisterShellVerb(kFirst, kVerb, kProgram, kSecond));
     Create(std::string(kSecond) + "\\shell\\Other");

@@ -54,6 +54,8 @@ TEST_F(IeExtTest, RegisterStoresTheTickedBoxAndWritesTheVerbForBothClasses) {
     GetModuleFileNameA(nullptr, module, sizeof module);
     EXPECT_EQ(probe::Text("\"" + std::string(module) + "\" \"%1\""),
               probe::Get(HKEY_CLASSES_ROOT, "*\\shell\\Zapfile\\command", ""));
+    // and the file managers' menus offer it.
+    EXPECT_TRUE(testenv::Exists(dir / "data/kio/servicemenus/Zapfile.desktop"));
 
     // The next start does not ask, and the box shows it ticked.
     InIeExt([&](HWND dlg) {
@@ -111,6 +113,7 @@ TEST_F(IeExtTest, UnregisterReportsSuccessEveryTimeAndLeavesOtherVerbs) {
     EXPECT_FALSE(Exists("*\\shell\\Zapfile"));
     EXPECT_FALSE(Exists("Zapfile"));
     EXPECT_TRUE(Exists("*\\shell\\Other\\command"));
+    EXPECT_FALSE(testenv::Exists(dir / "data/kio/servicemenus/Zapfile.desktop"));
     // Unregistering never touches the setting.
     EXPECT_EQ(probe::Text("1"), Setting());
 }

@@ -1,36 +1,20 @@
 // tests/lib/private_config.cpp
-// On Linux the registry lives in a database under $XDG_CONFIG_HOME; these tests point it at a
-// fresh folder of their own before any test runs, so the user's settings and file-manager
-// menus are never touched.
-// On Windows the tests use the real registry under test keys that they wipe.
+// On Linux the registry lives in a database under $XDG_CONFIG_HOME, and the file managers'
+// menus it keeps under $XDG_DATA_HOME: both point into a folder of these tests' own before any
+// test runs. On Windows the tests use the real registry under test keys that they wipe.
+#if !defined(_WIN32)
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
+#include "test_env.h"
 
-#if !defined(_WIN32)
 namespace {
 
-class PrivateConfig : public ::testing::Environment {
-public:
+struct PrivateConfig : ::testing::Environment {
     void SetUp() override {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "zapfile-lib-XXXXXX").string();
-        if (mkdtemp(tmpl.data()) != nullptr) {
-            dir_ = tmpl;
-            setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-            // Entries written for file managers land here, not in the user's menus.
-            setenv("XDG_DATA_HOME", (dir_ + "/data").c_str(), 1);
-        }
+        setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+        setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
     }
-    void TearDown() override {
-        std::error_code ec;
-        if (!dir_.empty())
-            std::filesystem::remove_all(dir_, ec);
-    }
-
-private:
-    std::string dir_;
+    testenv::TempDir dir;
 };
 
 const auto* const kPrivateConfig = ::testing::AddGlobalTestEnvironment(new PrivateConfig);

@@ -54,14 +54,13 @@ inline void Create(HKEY root, const std::string& path) {
     RegCloseKey(h);
 }
 
-// The names of the subkeys or of the values; the enumeration must end with ERROR_NO_MORE_ITEMS.
-inline std::set<std::string> Names(HKEY h, bool values = false) {
+// The names of the subkeys; the enumeration must end with ERROR_NO_MORE_ITEMS.
+inline std::set<std::string> Names(HKEY h) {
     std::set<std::string> names;
     char name[256];
     LONG status = 0;
-    for (DWORD i = 0, cch = sizeof name; (status = values
-             ? RegEnumValueA(h, i, name, &cch, nullptr, nullptr, nullptr, nullptr)
-             : RegEnumKeyExA(h, i, name, &cch, nullptr, nullptr, nullptr, nullptr)) == 0;
+    for (DWORD i = 0, cch = sizeof name;
+         (status = RegEnumKeyExA(h, i, name, &cch, nullptr, nullptr, nullptr, nullptr)) == 0;
          ++i, cch = sizeof name)
         names.insert(std::string(name, cch));
     EXPECT_EQ(ERROR_NO_MORE_ITEMS, status);

@@ -4,15 +4,10 @@
 // Linux stand-in's <windows.h> must agree with the real one. Checked when compiling.
 #include <windows.h>
 
-#include <cstdint>
-
-static_assert(sizeof(BYTE) == 1 && sizeof(WORD) == 2);
-static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4 && sizeof(ULONG) == 4,
-              "32 bits on Windows, even where the C long has 64");
-static_assert(sizeof(BOOL) == 4 && sizeof(INT) == 4 && sizeof(UINT) == 4);
-static_assert(sizeof(WPARAM) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*) &&
-              sizeof(LRESULT) == sizeof(void*) && sizeof(INT_PTR) == sizeof(void*) &&
-              sizeof(ULONG_PTR) == sizeof(void*) && sizeof(SIZE_T) == sizeof(void*));
+static_assert(sizeof(BYTE) == 1 && sizeof(WORD) == 2 && sizeof(BOOL) == 4 && sizeof(UINT) == 4);
+static_assert(sizeof(DWORD) == 4 && sizeof(LONG) == 4, "32 bits, even where long has 64");
 static_assert(static_cast<DWORD>(-1) == 0xFFFFFFFFu && static_cast<LONG>(0xFFFFFFFFu) == -1,
               "DWORD unsigned, LONG signed");
+static_assert(sizeof(WPARAM) == sizeof(void*) && sizeof(LPARAM) == sizeof(void*) &&
+              sizeof(LRESULT) == sizeof(void*) && sizeof(ULONG_PTR) == sizeof(void*));
 static_assert(sizeof(FILETIME) == 8 && sizeof(BY_HANDLE_FILE_INFORMATION) == 52);

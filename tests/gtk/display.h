@@ -19,18 +19,16 @@ public:
     // Xvfb writes the number it picked, then a newline, once it accepts clients.
     VirtualDisplay() {
         int fds[2];
-        if (pipe(fds) != 0)
+        if (pipe(fds) != 0 || (pid_ = fork()) < 0)
             return;
-        pid_ = fork();
         if (pid_ == 0) {
             prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test killed on its time-out leaves no server
             const int devNull = open("/dev/null", O_RDWR);
             for (int fd : {0, 1, 2})
                 dup2(devNull, fd);
-            const std::string fd = std::to_string(fds[1]);
             // -noreset: else the server refuses clients for a moment whenever its last one leaves.
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                   "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
+                   "1024x768x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
         close(fds[1]);
@@ -45,10 +43,8 @@ public:
             name_ = ":" + number;
     }
     ~VirtualDisplay() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
+        if (pid_ > 0 && kill(pid_, SIGTERM) == 0)
             waitpid(pid_, nullptr, 0);
-        }
     }
     // Empty when Xvfb did not start within 10 s.
     const std::string& name() const { return name_; }

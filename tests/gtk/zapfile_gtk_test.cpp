@@ -35,16 +35,18 @@ protected:
         args.insert(args.begin(), XDOTOOL_BIN);
         return testproc::Run(args, Env(), "", 5000);
     }
-    // The id of the shown window with that exact title, waited for up to 10 s; or "".
-    std::string FindWindow(const std::string& title, int tries = 100) const {
-        for (int i = 0; i < tries; ++i) {
-            const std::string out =
-                Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}).out;
-            if (!out.empty())
-                return out.substr(0, out.find('\n'));
+    // The id of the shown window with that exact title, waited for up to 10 s, else ""; with
+    // `gone`, "" as soon as no such window is shown, waited for as long.
+    std::string FindWindow(const std::string& title, bool gone = false) const {
+        std::string id;
+        for (int i = 0; i < 100; ++i) {
+            id = Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"}).out;
+            id = id.substr(0, id.find('\n'));
+            if (id.empty() == gone)
+                break;
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return "";
+        return id;
     }
     testproc::Result StoreAskUser(const std::string& value) const {
         return testproc::Run({ZAPFILE_REG_BIN, "add", "HKCU\\Software\\Zapfile", "/v", "bAskUser",
@@ -62,18 +64,10 @@ protected:
         auto zap = std::async(std::launch::async, testproc::Run, argv, Env(), "", 15000);
         std::string window = FindWindow(title);
         ASSERT_NE("", window) << "no " << title << " within 10 s; " << zap.get().err;
-        EXPECT_TRUE(!named || FindWindow("Ko Zapfile", 1).empty()) << "main window shown";
+        EXPECT_TRUE(!named || FindWindow("Ko Zapfile", true).empty()) << "main window shown";
         for (Strings key : keys) {
             if (key[0] == "closed") {  // the keys after it go to the window that stays
-                for (int i = 0; i < 50 && !FindWindow(key[1], 1).empty(); ++i)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                EXPECT_EQ("", FindWindow(key[1], 1)) << key[1] << " still open after 5 s";
-                continue;
-            }
-            if (key[0] == "deleted") {  // deletion is done before the key that returns
-                for (int i = 0; i < 50 && testenv::Exists(path); ++i)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                EXPECT_FALSE(testenv::Exists(path)) << "still there 5 s after Delete!";
+                EXPECT_EQ("", FindWindow(key[1], true)) << key[1] << " still open after 10 s";
                 continue;
             }
             if (key[0] == "focus") {
@@ -99,27 +93,31 @@ protected:
 };
 testdisplay::VirtualDisplay* ZapfileGtkTest::display = nullptr;
 
-// In the main window Tab leads from "..." to the field, and Shift+Tab from "..." to "Close":
-// the focus starts on "...". A file named on the command line is asked about in a window of
-// its own. "..." opens the file chooser ("Open"): the path typed there lands in the field, the
-// main window stays, and "Delete!" (three Tabs on from "...") zaps the file. A step
-// {"focus", title} waits for that window and sends the keys after it there, {"closed", title}
-// waits for it to go, {"deleted"} for the file to; "%path%" stands for the file's path.
+// The focus starts on "...": Tab leads to the field, where Enter is OK, Shift+Tab to "Close"
+// and Tab from there back to "..."; "Delete!" is three Tabs on. A question waits for Yes or
+// No and ignores Escape; the error box ("Delete!" on an empty field) takes it. A file named on
+// the command line is asked about in a window of its own. "..." opens the file chooser
+// ("Open"): the path typed there lands in the field, and "Delete!" zaps the file; the main
+// window stays. A step {"focus", title} waits for that window and sends the keys after it
+// there, {"closed", title} waits for it to go; "%path%" stands for the file's path.
 TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
+    const Strings tab = {"key", "Tab"}, back = {"key", "shift+Tab"};
     const struct {
         bool named;
         const char* title;
         std::vector<Strings> keys;
         bool fileStays;
     } runs[] = {
-        {false, "Ko Zapfile", {{"key", "Tab"}, {"type", "/tmp/typed"}, {"key", "Escape"}}, true},
-        {false, "Ko Zapfile", {{"key", "shift+Tab"}, {"key", "space"}}, true},
-        {true, "Cofirm", {{"key", "alt+n"}}, true},
+        {false, "Ko Zapfile", {tab, {"key", "Return"}}, true},
+        {false, "Ko Zapfile", {back, tab, back, {"key", "space"}}, true},
+        {true, "Cofirm", {{"key", "Escape"}, {"key", "alt+n"}}, true},
         {true, "Cofirm", {{"key", "Return"}}, false},
+        {false, "Ko Zapfile", {tab, tab, tab, {"key", "space"}, {"focus", "Error."},
+                               {"key", "Escape"}, {"closed", "Error."}, {"focus", "Ko Zapfile"},
+                               {"key", "Escape"}}, true},
         {false, "Ko Zapfile", {{"key", "space"}, {"focus", "Open"}, {"key", "ctrl+l"},
                                {"type", "%path%"}, {"key", "Return"}, {"closed", "Open"},
-                               {"focus", "Ko Zapfile"}, {"key", "Tab"}, {"key", "Tab"},
-                               {"key", "Tab"}, {"key", "space"}, {"deleted"},
+                               {"focus", "Ko Zapfile"}, tab, tab, tab, {"key", "space"},
                                {"focus", "Ko Zapfile"}, {"key", "Escape"}}, false},
     };
     for (const auto& run : runs) {
@@ -130,54 +128,39 @@ TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
     }
 }
 
-// "Ie Ext" is two Tabs on from "...", "?" two more. Register in "Ie Ext" writes the verb, and
-// with it the file managers' entries, and answers with its box; Escape closes "Ie Ext", Return the About box.
+// "Ie Ext" is two Tabs on from "...", "?" two more. Register in "Ie Ext" writes the verb and
+// answers with its box; Escape closes "Ie Ext", Return the About box.
 TEST_F(ZapfileGtkTest, IeExtRegistersAndAboutCloses) {
+    const Strings tab = {"key", "Tab"}, space = {"key", "space"};
     Play({ZAPFILE_BIN}, "Ko Zapfile",
-         {{"key", "Tab"}, {"key", "Tab"}, {"key", "space"}, {"focus", "Ie Ext"}, {"key", "Tab"},
-          {"key", "space"}, {"focus", "Ie Ext Register."}, {"key", "Return"},
-          {"closed", "Ie Ext Register."}, {"focus", "Ie Ext"}, {"key", "Escape"},
-          {"closed", "Ie Ext"}, {"focus", "Ko Zapfile"}, {"key", "Tab"}, {"key", "Tab"},
-          {"key", "space"}, {"focus", "About Zapfile"}, {"key", "Return"},
-          {"closed", "About Zapfile"}, {"focus", "Ko Zapfile"}, {"key", "Escape"}},
+         {tab, tab, space, {"focus", "Ie Ext"}, tab, space, {"focus", "Ie Ext Register."},
+          {"key", "Return"}, {"closed", "Ie Ext Register."}, {"focus", "Ie Ext"},
+          {"key", "Escape"}, {"closed", "Ie Ext"}, {"focus", "Ko Zapfile"}, tab, tab, space,
+          {"focus", "About Zapfile"}, {"key", "Return"}, {"closed", "About Zapfile"},
+          {"focus", "Ko Zapfile"}, {"key", "Escape"}},
          "");
     const testproc::Result q = testproc::Run(
         {ZAPFILE_REG_BIN, "query", "HKCR\\*\\shell\\Zapfile\\command", "/ve"}, Env());
-    EXPECT_EQ(0, q.exitCode) << q.err;
-    EXPECT_NE(npos, q.out.find("\"" ZAPFILE_BIN "\" \"%1\"")) << q.out;
-    // The file managers' menus follow the registry.
-    for (const std::string entry : {"data/nautilus/scripts/Zapfile",
-                                    "data/kio/servicemenus/Zapfile.desktop",
-                                    "data/nemo/actions/Zapfile.nemo_action",
-                                    "config/Thunar/uca.xml"})
-        EXPECT_TRUE(testenv::Exists(dir / entry)) << entry;
+    EXPECT_NE(npos, q.out.find("\"" ZAPFILE_BIN "\" \"%1\"")) << q.out << q.err;
 }
 
-TEST_F(ZapfileGtkTest, DeletionWithNothingToAskNeedsNoGtkAndNoModule) {
+TEST_F(ZapfileGtkTest, DeletionWithNothingToAskLoadsNoGtkAndAMissingModuleIsReported) {
     ASSERT_EQ(0, StoreAskUser("0").exitCode);
     const std::string path = File("gone");
     auto r = testproc::Run({ZAPFILE_BIN, path}, Env({{"LD_DEBUG", "files"}}));  // lists libraries
-    EXPECT_EQ(0, r.exitCode);
     EXPECT_FALSE(testenv::Exists(path));
     EXPECT_EQ(npos, r.err.find("libgtk-3.so")) << r.err;
 
-    // The program alone in a folder, without its module: it deletes, the window gives way to
-    // one line saying why, and a question to the headless backend, which answers No.
-    const std::string zapfile = dir / "alone";
-    std::filesystem::copy_file(ZAPFILE_BIN, zapfile);
-    const std::string gone = File("gone too");
-    r = testproc::Run({zapfile, gone}, Env());
-    EXPECT_EQ(0, r.exitCode);
-    EXPECT_FALSE(testenv::Exists(gone));
-    EXPECT_EQ("", r.err);
-    r = testproc::Run({zapfile}, Env());
-    EXPECT_EQ(0, r.exitCode);
+    // The program alone in a folder, without its module: the window gives way to one line
+    // saying why, and a question to the headless backend, which answers No.
+    const std::string alone = dir / "alone";
+    std::filesystem::copy_file(ZAPFILE_BIN, alone);
+    r = testproc::Run({alone}, Env());
     EXPECT_NE(npos, r.err.find("GTK: cannot load libzapfile-gtk.so: ")) << r.err;
     EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
     ASSERT_EQ(0, StoreAskUser("1").exitCode);
     const std::string kept = File("kept");
-    r = testproc::Run({zapfile, kept}, Env());
-    EXPECT_EQ(0, r.exitCode);
+    r = testproc::Run({alone, kept}, Env());
     EXPECT_TRUE(testenv::Exists(kept));
     EXPECT_NE(npos, r.err.find("Cofirm")) << r.err;
 }

@@ -1,6 +1,6 @@
 // tests/standin/resources_test.cpp
 //
-// Finding resources, the icon, and refusing damaged input. Damaged input is placed right
+// Finding resources, decoding icons, and refusing damaged input. Damaged input is placed right
 // before an inaccessible page, so that a read past its end crashes the test instead of going
 // unnoticed.
 #include <gtest/gtest.h>
@@ -61,22 +61,6 @@ Bytes SmallImage(std::vector<size_t>* ends = nullptr) {
     return b;
 }
 
-TEST(Icon, TheLinkedOneIsOneSixteenColourImageLoadedOnceAndDrawnThroughItsMask) {
-    standin::ResourceBytes group;
-    ASSERT_TRUE(standin::FindResourceBytes(RT_GROUP_ICON, MAKEINTRESOURCE(IDI_APP), &group));
-    EXPECT_EQ(group.size, 6u + 14u);  // the directory header and exactly one image
-    HICON icon = LoadIconA(nullptr, MAKEINTRESOURCE(IDI_APP));
-    EXPECT_EQ(LoadIconA(nullptr, ("#" + std::to_string(IDI_APP)).c_str()), icon);
-    EXPECT_EQ(LoadIconA(nullptr, MAKEINTRESOURCE(IDD_MAIN)), nullptr);  // a dialog
-    const standin::IconImage* image = standin::IconFromHandle(icon);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(std::tuple(image->width, image->height, image->bitCount, image->colorCount),
-              std::tuple(32, 32, 4, 16));
-    std::vector<int> alphas(256);
-    for (size_t i = 3; i < image->rgba.size(); i += 4) ++alphas[image->rgba[i]];
-    EXPECT_TRUE(alphas[0] > 0 && alphas[255] > 0 && alphas[0] + alphas[255] == 32 * 32);
-}
-
 TEST(Icon, FourBitRowsComeOutTopFirstInPaletteColoursUnderTheMask) {
     // 2 x 2 pixels, palette black, red, green, blue: top row red (masked out) and green,
     // bottom row blue and black. Rows are stored bottom-up, the colours before the mask.
@@ -109,11 +93,11 @@ TEST(DamagedInput, TruncatedOrCorruptImagesAndTemplatesAreRefusedWithinTheirBoun
     std::vector<size_t> ends = {0};
     Bytes res = SmallImage(&ends);
     // Single bytes that, changed, must get the input refused: DataSize or HeaderSize past the
-    // end, a HeaderSize that cuts the name "SETUP" short; in the template an unknown version
-    // and 0xFF00 more items than there are.
+    // end, a HeaderSize that cuts the name "SETUP" short; in the template an unknown version,
+    // 0xFF00 more items than there are, and as many bytes of creation data after "...".
     const std::tuple<bool, Bytes, std::vector<std::pair<size_t, int>>> inputs[] = {
         {true, res, {{0, 0xFF}, {4, 0xF0}, {4, 20}}},
-        {false, Bytes(dialog.data, dialog.data + dialog.size), {{0, 2}, {17, 0xFF}}}};
+        {false, Bytes(dialog.data, dialog.data + dialog.size), {{0, 2}, {17, 0xFF}, {121, 0xFF}}}};
     for (const auto& [isRes, input, corruptions] : inputs) {
         for (size_t cut = 0; cut <= input.size(); ++cut) {
             bool whole = isRes ? std::count(ends.begin(), ends.end(), cut) : cut == input.size();

@@ -16,6 +16,9 @@
 
 namespace apptest {
 
+// Sends a command as a button of the dialog does.
+inline LRESULT Press(HWND dlg, int id) { return SendMessageA(dlg, WM_COMMAND, id, 0); }
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,9 +1,7 @@
 // tests/app/command_line_test.cpp
 // A deletion requested on the command line: the question, the setting, the quote removal.
-#include <cstring>
-
 #include "app_test_support.h"
-#include "main_dialog.h"
+#include "registry_probe.h"
 
 namespace {
 
@@ -13,61 +11,38 @@ using CommandLineTest = AppTest;
 
 const std::string kPrefix = "Are you sure you want to delete the file:\n";
 
-TEST_F(CommandLineTest, AsksWithTheQuotedTailAndHonoursTheAnswer) {
+TEST_F(CommandLineTest, AsksWithTheQuotedTailAndOnlyAnExplicitYesDeletes) {
     const std::string path = File("a b.txt");
     const std::string tail = "\"" + path + "\"";
-
-    PushAnswer(IDNO);
-    Run(tail);
-    ASSERT_EQ(1u, Boxes().size());
+    // No, then 0 (a box that cannot be shown: not consent), then Yes.
+    for (const int answer : {IDNO, 0, IDYES}) {
+        PushAnswer(answer);
+        Run(tail);
+        EXPECT_EQ(answer == IDYES, !testenv::Exists(path)) << answer;
+    }
+    ASSERT_EQ(3u, Boxes().size());
     EXPECT_EQ("Cofirm", Boxes()[0].caption);
     EXPECT_EQ(kPrefix + tail, Boxes()[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_YESNO), Boxes()[0].type);  // no icon, only Yes and No
-    EXPECT_EQ("secret", testenv::ReadFile(path));
-
-    PushAnswer(IDYES);
-    Run(tail);
-    EXPECT_EQ(2u, Boxes().size());
-    EXPECT_FALSE(testenv::Exists(path));
-    // The main window never appeared in either run.
+    // The first run made the settings key; the main window never appeared.
+    EXPECT_TRUE(probe::Exists(HKEY_CURRENT_USER, "Software\\Zapfile"));
     EXPECT_TRUE(standin::scripted::Dialogs().empty());
 }
 
-TEST_F(CommandLineTest, OnlyAnExplicitYesDeletes) {
-    // A box that cannot be shown answers 0; that is not consent.
-    const std::string path = File("kept.txt");
-    PushAnswer(0);
-    Run("\"" + path + "\"");
-    EXPECT_EQ("secret", testenv::ReadFile(path));
-}
-
-TEST_F(CommandLineTest, FirstRunCreatesTheKeyAndAsks) {
-    const std::string path = File("f.txt");
-    Run("\"" + path + "\"");  // no answer queued: the question is answered No
-    EXPECT_EQ(1u, Boxes().size());
-    HKEY hKey = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Zapfile", &hKey));
-    EXPECT_NE(nullptr, hKey);
-}
-
 TEST_F(CommandLineTest, StoredTextDecidesWhetherToAsk) {
-    struct Case {
-        std::string stored;
-        bool asks;
-    };
-    const Case cases[] = {{"0", false}, {"0 and more", false}, {"1", true},
-                          {"", true},   {" 0", true},          {"no", true}};
-    for (const Case& c : cases) {
-        StoreSetting(c.stored);
+    const std::pair<std::string, bool> cases[] = {
+        {"0 and more", false}, {"1", true}, {"", true}, {" 0", true}};
+    for (const auto& [stored, asks] : cases) {
+        StoreSetting(stored);
         const std::string path = File("x.txt");
         const size_t before = Boxes().size();
-        Run("\"" + path + "\"");
-        EXPECT_EQ(c.asks ? before + 1 : before, Boxes().size()) << "stored \"" << c.stored << "\"";
-        EXPECT_EQ(!c.asks, !testenv::Exists(path)) << "stored \"" << c.stored << "\"";
+        Run("\"" + path + "\"");  // no answer queued: a question is answered No
+        EXPECT_EQ(asks ? before + 1 : before, Boxes().size()) << "stored \"" << stored << "\"";
+        EXPECT_EQ(asks, testenv::Exists(path)) << "stored \"" << stored << "\"";
     }
 }
 
-TEST_F(CommandLineTest, EveryQuoteIsRemovedWherever_ItStands) {
+TEST_F(CommandLineTest, EveryQuoteIsRemovedWhereverItStands) {
     StoreSetting("0");
     const std::string path = File("ab.txt");
     const std::string other = File("a");
@@ -78,48 +53,28 @@ TEST_F(CommandLineTest, EveryQuoteIsRemovedWherever_ItStands) {
     EXPECT_TRUE(Boxes().empty());
 }
 
-TEST_F(CommandLineTest, UnusableTailsShowTheErrorAndTouchNothing) {
-    StoreSetting("0");
-    Run("\"\"");  // only quotes: the cleaned path is empty
-    ASSERT_EQ(1u, Boxes().size());
-    EXPECT_EQ("Couldn't delete file.", Boxes()[0].text);
-    EXPECT_EQ("Error.", Boxes()[0].caption);
-    EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), Boxes()[0].type);
-
-    // A tail over 260 characters is refused whole, never shortened to another name.
-    const std::string deep = dir / std::string(200, 'd');
-    std::filesystem::create_directory(deep);
-    const std::string longPath = deep + "/" + std::string(60, 'f');
-    testenv::WriteFile(longPath, "secret");
-    const std::string tail = "\"" + longPath + "\"";
-    ASSERT_GT(tail.size(), 260u);
-    Run(tail);
-    EXPECT_EQ(2u, Boxes().size());
-    EXPECT_EQ("Couldn't delete file.", Boxes()[1].text);
-    EXPECT_EQ("secret", testenv::ReadFile(longPath));
-}
-
-TEST_F(CommandLineTest, TailOfExactly260CharactersIsShownWholeAndDeleted) {
-    std::string folder = dir.path().string();
-    const size_t nameLength = 258 - folder.size() - 1;  // quotes add 2, the slash 1
-    const std::string path = folder + "/" + std::string(nameLength, 'n');
-    testenv::WriteFile(path, "secret");
-    const std::string tail = "\"" + path + "\"";
-    ASSERT_EQ(260u, tail.size());
-    PushAnswer(IDYES);
-    Run(tail);
-    ASSERT_EQ(1u, Boxes().size());
-    EXPECT_EQ(kPrefix + tail, Boxes()[0].text);
-    EXPECT_FALSE(testenv::Exists(path));
-
+TEST_F(CommandLineTest, TailsUpTo260CharactersAreTakenAndLongerOnesRefused) {
+    const std::string folder = dir.path().string() + "/";
+    const std::string bare = File(std::string(260 - folder.size(), 'b'));
+    const std::string quoted = File(std::string(259 - folder.size(), 'q'));
     // Unquoted, the cleaned path is 260 characters long and must end right there, although
     // the confirmation text filled the block far beyond it.
-    const std::string bare = folder + "/" + std::string(260 - folder.size() - 1, 'b');
-    testenv::WriteFile(bare, "secret");
     PushAnswer(IDYES);
     Run(bare);
-    EXPECT_EQ(kPrefix + bare, Boxes()[1].text);
+    ASSERT_EQ(1u, Boxes().size());
+    EXPECT_EQ(kPrefix + bare, Boxes()[0].text);
     EXPECT_FALSE(testenv::Exists(bare));
+    // 261 characters are refused whole, never shortened; only quotes leave an empty path.
+    StoreSetting("0");
+    Run("\"" + quoted + "\"");
+    Run("\"\"");
+    ASSERT_EQ(3u, Boxes().size());
+    for (size_t i = 1; i < 3; ++i) {
+        EXPECT_EQ("Couldn't delete file.", Boxes()[i].text);
+        EXPECT_EQ("Error.", Boxes()[i].caption);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), Boxes()[i].type);
+    }
+    EXPECT_EQ("secret", testenv::ReadFile(quoted));
 }
 
 TEST_F(CommandLineTest, UnusableRegistryMeansAsking) {

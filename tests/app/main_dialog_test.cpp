@@ -1,66 +1,68 @@
 // tests/app/main_dialog_test.cpp
-// The main window started without a path: focus, closing, and notifications that must not end it.
+// The main window started without a path: "..." chooses a file into the field, "Delete!"
+// zaps the field's text as it stands, and only OK, Cancel and Close end the window.
 #include "app_test_support.h"
 #include "resource.h"
 
 namespace {
 
 using apptest::AppTest;
+using apptest::Press;
 using standin::scripted::Dialogs;
 using standin::scripted::PushDialogAction;
 using MainDialogTest = AppTest;
 
-TEST_F(MainDialogTest, ShowsTheWindowWithFocusOnBrowse) {
-    HWND focus = nullptr;
-    HWND browse = nullptr;
-    std::string path = "unset";
+std::string FieldText(HWND dlg) {
+    char text[MAX_PATH + 1] = "";
+    GetDlgItemTextA(dlg, IDC_PATH, text, sizeof text);
+    return text;
+}
+
+TEST_F(MainDialogTest, ChosenFileIsZappedAndTheFieldIsThePathAsItStands) {
+    const std::string path = File("chosen file.txt");
+    const std::string other = File("other.txt");
+    const std::string gone = dir / "gone.txt";
+    standin::scripted::PushOpenFile({path});
+    standin::scripted::PushOpenFile({});  // the second time, Cancel
+    std::vector<std::string> fields;
     PushDialogAction([&](HWND dlg) {
-        focus = GetFocus();
-        browse = GetDlgItem(dlg, IDC_BROWSE);
-        char text[64] = "x";
-        GetDlgItemTextA(dlg, IDC_PATH, text, sizeof text);
-        path = text;
-        SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        Press(dlg, IDC_BROWSE);
+        fields.push_back(FieldText(dlg));
+        Press(dlg, IDC_DELETE);
+        Press(dlg, IDC_BROWSE);
+        fields.push_back(FieldText(dlg));
+        // The quotes are part of the name: no such folder, and "other.txt" stays.
+        SetDlgItemTextA(dlg, IDC_PATH, ("\"" + other + "\"").c_str());
+        Press(dlg, IDC_DELETE);
+        fields.push_back(FieldText(dlg));
+        // A new name is created and removed, silently.
+        SetDlgItemTextA(dlg, IDC_PATH, gone.c_str());
+        Press(dlg, IDC_DELETE);
+        // A notification with a non-zero code is not a command, even from "Close".
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, 1), 0);
     });
     Run("");
+    EXPECT_EQ((std::vector<std::string>{path, path, "\"" + other + "\""}), fields);
+    EXPECT_EQ((std::vector<DWORD>{OFN_EXPLORER, OFN_EXPLORER}), standin::scripted::OpenFileFlags());
+    EXPECT_FALSE(testenv::Exists(path));
+    EXPECT_FALSE(testenv::Exists(gone));
+    EXPECT_EQ("secret", testenv::ReadFile(other));
+    ASSERT_EQ(1u, Boxes().size());
+    EXPECT_EQ("Couldn't delete file.", Boxes()[0].text);
     ASSERT_EQ(1u, Dialogs().size());
     EXPECT_EQ("Ko Zapfile", Dialogs()[0].caption);
-    EXPECT_EQ(IDC_BROWSE, Dialogs()[0].focusId);
-    EXPECT_EQ(browse, focus);
-    EXPECT_EQ("", path);
-    EXPECT_TRUE(Dialogs()[0].endedByScript);
-    EXPECT_TRUE(Boxes().empty());
+    EXPECT_FALSE(Dialogs()[0].endedByScript);  // none of these ends the dialog
 }
 
-TEST_F(MainDialogTest, EscapeCloseBoxCloseAndEnterEndTheDialog) {
-    // Escape and Enter in the field arrive as IDCANCEL and IDOK; the close box as WM_CLOSE.
-    const std::function<void(HWND)> closers[] = {
-        [](HWND dlg) { SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); },
-        [](HWND dlg) { SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); },
-        [](HWND dlg) { SendMessageA(dlg, WM_CLOSE, 0, 0); },
-        [](HWND dlg) { SendMessageA(GetDlgItem(dlg, IDC_CLOSE), BM_CLICK, 0, 0); },
-    };
-    for (const auto& close : closers) {
-        PushDialogAction(close);
+TEST_F(MainDialogTest, OkCancelAndCloseEndTheWindow) {
+    // Escape and Enter in the field arrive as IDCANCEL and IDOK.
+    for (const int id : {IDOK, IDCANCEL, IDC_CLOSE}) {
+        PushDialogAction([id](HWND dlg) { Press(dlg, id); });
         Run("");
     }
-    ASSERT_EQ(4u, Dialogs().size());
+    ASSERT_EQ(3u, Dialogs().size());
     for (const auto& d : Dialogs())
         EXPECT_TRUE(d.endedByScript);
-}
-
-TEST_F(MainDialogTest, NotificationsAreNotCommands) {
-    std::vector<LRESULT> handled;
-    PushDialogAction([&](HWND dlg) {
-        // A notification with a non-zero code is not a command, even from "Close".
-        handled.push_back(SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_CLOSE, 1), 0));
-        handled.push_back(SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PATH, 0x0300), 0));
-    });
-    Run("");
-    ASSERT_EQ(1u, Dialogs().size());
-    EXPECT_FALSE(Dialogs()[0].endedByScript);  // still open after all of them
-    EXPECT_EQ((std::vector<LRESULT>{FALSE, FALSE}), handled);
-    EXPECT_TRUE(Boxes().empty());
 }
 
 }  // namespace

@@ -17,25 +17,17 @@ const std::string kUserUca =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n<action>\n\t<name>Mine &amp; yours"
     "</name>\n\t<unique-id>1-1</unique-id>\n\t<command>echo %f</command>\n</action>\n</actions>\n";
 
-// Each group's keys, values unescaped; empty when GKeyFile rejects the file.
-inline std::map<std::string, std::map<std::string, std::string>> KeyFile(const std::string& path) {
-    std::map<std::string, std::map<std::string, std::string>> out;
+// A key's value as GKeyFile reads it (unescaped); "" when the file or the key cannot be read,
+// also when GKeyFile reads a value but calls it uninterpretable.
+inline std::string KeyValue(const std::string& path, const char* group, const char* key) {
     GKeyFile* kf = g_key_file_new();
-    if (g_key_file_load_from_file(kf, path.c_str(), G_KEY_FILE_NONE, nullptr)) {
-        gchar** groups = g_key_file_get_groups(kf, nullptr);
-        for (gchar** g = groups; *g != nullptr; ++g) {
-            gchar** keys = g_key_file_get_keys(kf, *g, nullptr, nullptr);
-            for (gchar** k = keys; *k != nullptr; ++k) {
-                GError* error = nullptr;
-                gchar* v = g_key_file_get_string(kf, *g, *k, &error);
-                out[*g][*k] = error == nullptr && v != nullptr ? v : "(unreadable)";
-                g_clear_error(&error);
-                g_free(v);
-            }
-            g_strfreev(keys);
-        }
-        g_strfreev(groups);
-    }
+    GError* error = nullptr;
+    gchar* v = g_key_file_load_from_file(kf, path.c_str(), G_KEY_FILE_NONE, nullptr)
+                   ? g_key_file_get_string(kf, group, key, &error)
+                   : nullptr;
+    const std::string out = v != nullptr && error == nullptr ? v : "";
+    g_clear_error(&error);
+    g_free(v);
     g_key_file_free(kf);
     return out;
 }
@@ -44,30 +36,22 @@ typedef std::map<std::string, std::string> Action;  // element name -> its text
 
 // The actions of uca.xml; false when GMarkup rejects the file.
 inline bool UcaActions(const std::string& xml, std::vector<Action>* actions) {
-    struct State {
-        std::vector<Action>* actions;
-        std::string element;
-    } state{actions, ""};
     GMarkupParser parser = {};
     parser.start_element = [](GMarkupParseContext*, const gchar* name, const gchar**, const gchar**,
                               gpointer data, GError**) {
-        State* s = static_cast<State*>(data);
+        auto* all = static_cast<std::vector<Action>*>(data);
         if (std::string(name) == "action")
-            s->actions->emplace_back();
-        s->element = name;
-        if (!s->actions->empty())
-            s->actions->back()[name];  // an empty element is there too
+            all->emplace_back();
+        else if (!all->empty())
+            all->back()[name];  // an empty element is there too
     };
-    parser.end_element = [](GMarkupParseContext*, const gchar*, gpointer data, GError**) {
-        static_cast<State*>(data)->element.clear();
-    };
-    parser.text = [](GMarkupParseContext*, const gchar* text, gsize size, gpointer data, GError**) {
-        State* s = static_cast<State*>(data);
-        if (!s->actions->empty())
-            s->actions->back()[s->element].append(text, size);
+    parser.text = [](GMarkupParseContext* c, const gchar* text, gsize size, gpointer data, GError**) {
+        auto* all = static_cast<std::vector<Action>*>(data);
+        if (!all->empty())
+            all->back()[g_markup_parse_context_get_element(c)].append(text, size);
     };
     GMarkupParseContext* context =
-        g_markup_parse_context_new(&parser, GMarkupParseFlags(0), &state, nullptr);
+        g_markup_parse_context_new(&parser, GMarkupParseFlags(0), actions, nullptr);
     const bool ok = g_markup_parse_context_parse(context, xml.data(), xml.size(), nullptr) &&
                     g_markup_parse_context_end_parse(context, nullptr);
     g_markup_parse_context_free(context);

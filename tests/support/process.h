@@ -4,7 +4,6 @@
 #ifndef ZAPFILE_TEST_PROCESS_H
 #define ZAPFILE_TEST_PROCESS_H
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -12,6 +11,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,94 +28,80 @@ struct Result {
     std::string err;        // standard error (empty with a terminal)
 };
 
-// The current environment with `changes` applied; an empty value removes the variable.
-inline std::vector<std::string> MakeEnv(const std::map<std::string, std::string>& changes) {
+// Starts argv with the current environment and `changes` applied (an empty value removes the
+// variable); `spawn` forks the new process and sets it up.
+template <typename Spawn>
+pid_t Start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& changes,
+            Spawn spawn) {
     std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        std::string entry = *e;
-        if (changes.count(entry.substr(0, entry.find('='))) == 0)
-            env.push_back(entry);
-    }
     for (const auto& [name, value] : changes)
         if (!value.empty())
             env.push_back(name + "=" + value);
-    return env;
-}
-
-[[noreturn]] inline void Exec(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+    for (char** e = environ; *e != nullptr; ++e)
+        if (changes.count(std::string(*e, strcspn(*e, "="))) == 0)
+            env.push_back(*e);
     std::vector<char*> a, e;
     for (const auto& s : argv)
         a.push_back(const_cast<char*>(s.c_str()));
-    a.push_back(nullptr);
     for (const auto& s : env)
         e.push_back(const_cast<char*>(s.c_str()));
+    a.push_back(nullptr);
     e.push_back(nullptr);
-    execve(a[0], a.data(), e.data());
-    _exit(127);
+    const pid_t pid = spawn();
+    if (pid == 0) {
+        execve(a[0], a.data(), e.data());
+        _exit(127);
+    }
+    return pid;
 }
 
-inline int WaitExit(pid_t pid, bool kill_it) {
-    if (kill_it)
-        kill(pid, SIGKILL);
+using Deadline = std::chrono::steady_clock::time_point;
+inline Deadline After(int ms) { return std::chrono::steady_clock::now() + std::chrono::milliseconds(ms); }
+
+// Milliseconds left until `deadline`, at least 0.
+inline int Left(Deadline deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Waits for pid, killing it at `deadline`; its exit code, -1 when killed.
+inline int WaitExit(pid_t pid, Deadline deadline, bool* timedOut) {
     int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    pid_t done = 0;
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && !(*timedOut = Left(deadline) == 0))
+        usleep(2000);
+    if (done == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    return done == pid && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Runs argv with standard input fed from `input` (then closed) and no terminal at all.
+// Runs argv without a terminal, standard input read from `input`; output goes to files.
 inline Result Run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                   const std::string& input = "", int timeoutMs = 10000) {
-    int in[2], out[2], err[2];
-    if (pipe(in) != 0 || pipe(out) != 0 || pipe(err) != 0)
-        return {};
-    const std::vector<std::string> childEnv = MakeEnv(env);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setsid();  // no controlling terminal
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
-            close(fd);
-        Exec(argv, childEnv);
-    }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
-    if (!input.empty() && write(in[1], input.data(), input.size()) < 0) {
-    }
-    close(in[1]);
+    FILE* files[3] = {tmpfile(), tmpfile(), tmpfile()};
+    fputs(input.c_str(), files[0]);
+    rewind(files[0]);
+    const pid_t pid = Start(argv, env, [&] {
+        const pid_t p = fork();
+        if (p == 0) {
+            setsid();  // no controlling terminal
+            for (int fd = 0; fd < 3; ++fd)
+                dup2(fileno(files[fd]), fd);
+        }
+        return p;
+    });
     Result r;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int open = 2;
-    while (open > 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) {
-            r.timedOut = true;
-            break;
-        }
-        if (poll(fds, 2, static_cast<int>(left)) <= 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
-                continue;
-            char buf[4096];
-            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            if (n <= 0) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            } else {
-                (i == 0 ? r.out : r.err).append(buf, n);
-            }
-        }
+    r.exitCode = WaitExit(pid, After(timeoutMs), &r.timedOut);
+    for (int fd = 1; fd < 3; ++fd) {
+        rewind(files[fd]);
+        for (int c; (c = fgetc(files[fd])) != EOF;)
+            (fd == 1 ? r.out : r.err) += static_cast<char>(c);
     }
-    for (auto& f : fds)
-        if (f.fd >= 0)
-            close(f.fd);
-    r.exitCode = WaitExit(pid, r.timedOut);
+    for (FILE* f : files)
+        fclose(f);
     return r;
 }
 
@@ -124,42 +111,30 @@ inline Result RunInTerminal(const std::vector<std::string>& argv,
                             const std::map<std::string, std::string>& env,
                             const std::vector<std::pair<std::string, std::string>>& dialogue,
                             int timeoutMs = 10000) {
-    const std::vector<std::string> childEnv = MakeEnv(env);
     int master = -1;
-    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
-    if (pid == 0)
-        Exec(argv, childEnv);
+    const pid_t pid = Start(argv, env, [&] { return forkpty(&master, nullptr, nullptr, nullptr); });
     Result r;
     size_t step = 0, seen = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now()).count();
-        if (left <= 0) {
-            r.timedOut = true;
-            break;
-        }
-        pollfd fd = {master, POLLIN, 0};
-        if (poll(&fd, 1, static_cast<int>(left)) <= 0)
+    const Deadline deadline = After(timeoutMs);
+    char buf[4096];
+    pollfd fd = {master, POLLIN, 0};
+    while (!(r.timedOut = Left(deadline) == 0)) {
+        if (poll(&fd, 1, Left(deadline)) <= 0)
             continue;
-        char buf[4096];
         const ssize_t n = read(master, buf, sizeof buf);
         if (n <= 0)
             break;  // the program ended and closed the terminal
         r.out.append(buf, n);
-        if (step < dialogue.size()) {
-            const size_t at = r.out.find(dialogue[step].first, seen);
-            if (at != std::string::npos) {
-                seen = at + dialogue[step].first.size();
-                const std::string& answer = dialogue[step].second;
-                if (write(master, answer.data(), answer.size()) < 0) {
-                }
-                ++step;
-            }
+        const size_t at = step < dialogue.size() ? r.out.find(dialogue[step].first, seen) : std::string::npos;
+        if (at != std::string::npos) {
+            seen = at + dialogue[step].first.size();
+            if (write(master, dialogue[step].second.data(), dialogue[step].second.size()) < 0)
+                break;
+            ++step;
         }
     }
     close(master);
-    r.exitCode = WaitExit(pid, r.timedOut);
+    r.exitCode = WaitExit(pid, deadline, &r.timedOut);
     return r;
 }
 

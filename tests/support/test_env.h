@@ -21,15 +21,7 @@ public:
     }
     ~TempDir() {
         std::error_code ec;
-        if (!path_.empty()) {
-            // Restore write bits so that read-only test files can be removed.
-            for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
-                std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all,
-                                             std::filesystem::perm_options::add |
-                                                 std::filesystem::perm_options::nofollow,
-                                             ec);
-            std::filesystem::remove_all(path_, ec);
-        }
+        std::filesystem::remove_all(path_, ec);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

@@ -10,8 +10,6 @@
 
 #if defined(_WIN64)
 _Static_assert(OPENFILENAME_SIZE_VERSION_400A == 136, "the 64-bit record without the 5.0 fields");
-_Static_assert(sizeof(CHOOSECOLORA) == 72, "the 64-bit colour dialog record");
 #else
 _Static_assert(OPENFILENAME_SIZE_VERSION_400A == 76, "the 32-bit record without the 5.0 fields");
-_Static_assert(sizeof(CHOOSECOLORA) == 36, "the 32-bit colour dialog record");
 #endif

@@ -3,16 +3,15 @@
 // keys sent from outside reach a window only once it is active, which cannot be relied on
 // without a window manager, while window messages always arrive.
 //
-//   wintest TITLE click ID [MS]   waits for the visible top-level window TITLE, clicks its
-//                                 button ID (BM_CLICK) and waits for the window to close
-//   wintest TITLE press ID [MS]   clicks button ID and leaves the window open
-//   wintest TITLE set ID TEXT [MS] puts TEXT into control ID (WM_SETTEXT)
-//   wintest TITLE cancel [MS]     the same with WM_COMMAND IDCANCEL, as Escape sends it
-//   wintest TITLE text ID [MS]    prints the text of control ID (65535: a message box's text)
-//   wintest TITLE wait [MS]       only waits for the window
+//   wintest TITLE click ID      waits for the visible top-level window TITLE, clicks its
+//                               button ID (BM_CLICK) and waits for the window to close
+//   wintest TITLE press ID      clicks button ID and leaves the window open
+//   wintest TITLE set ID TEXT   puts TEXT into control ID (WM_SETTEXT)
+//   wintest TITLE text ID       prints the text of control ID (65535: a message box's text)
+//   wintest TITLE cancel        sends WM_COMMAND IDCANCEL, as Escape does, and waits for the close
 //
-// Every wait is bounded by MS milliseconds (20000 when not given). Exit codes: 0 done,
-// 1 the window never appeared, 2 bad arguments, 3 no such control, 4 the window stayed open.
+// Every wait is bounded by 20 s. Exit codes: 0 done, 1 the window never appeared, 2 bad
+// arguments, 3 no such control, 4 the window stayed open.
 #include <windows.h>
 
 #include <cstdio>
@@ -21,69 +20,38 @@
 
 namespace {
 
-constexpr DWORD kPollMs = 50;
-
-HWND WaitForWindow(const char* title, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        HWND hwnd = FindWindowA(nullptr, title);
-        // A dialog exists before it is shown and set up; only a visible one takes input.
-        if (hwnd != nullptr && IsWindowVisible(hwnd))
-            return hwnd;
-        if (GetTickCount() - start >= timeoutMs)
-            return nullptr;
-        Sleep(kPollMs);
-    }
-}
-
-bool WaitUntilClosed(HWND hwnd, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
-        if (GetTickCount() - start >= timeoutMs)
+// Polls until `done` holds or 20 s have passed.
+template <typename Done>
+bool WaitFor(Done done) {
+    for (const DWORD start = GetTickCount(); !done(); Sleep(50))
+        if (GetTickCount() - start >= 20000)
             return false;
-        Sleep(kPollMs);
-    }
     return true;
-}
-
-int Usage() {
-    fprintf(stderr,
-            "usage: wintest TITLE click ID|press ID|set ID TEXT|cancel|text ID|wait [TIMEOUT_MS]\n");
-    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3)
-        return Usage();
-    const char* title = argv[1];
-    const char* action = argv[2];
-    const bool set = strcmp(action, "set") == 0;
-    const bool needsId = set || strcmp(action, "click") == 0 || strcmp(action, "press") == 0 ||
-                         strcmp(action, "text") == 0;
-    if (!needsId && strcmp(action, "cancel") != 0 && strcmp(action, "wait") != 0)
-        return Usage();
-    const int next = set ? 5 : needsId ? 4 : 3;
-    if (argc < next || argc > next + 1)
-        return Usage();
-    const int id = needsId ? static_cast<int>(strtol(argv[3], nullptr, 0)) : 0;
-    const DWORD timeoutMs = argc > next ? strtoul(argv[next], nullptr, 10) : 20000;
-
-    HWND hwnd = WaitForWindow(title, timeoutMs);
-    if (hwnd == nullptr) {
-        fprintf(stderr, "wintest: no visible window titled \"%s\" after %lu ms\n", title,
-                static_cast<unsigned long>(timeoutMs));
+    const char* action = argc > 2 ? argv[2] : "";
+    const bool set = strcmp(action, "set") == 0, cancel = strcmp(action, "cancel") == 0;
+    const bool known = set || cancel || strcmp(action, "click") == 0 ||
+                       strcmp(action, "press") == 0 || strcmp(action, "text") == 0;
+    if (!known || argc != (cancel ? 3 : set ? 5 : 4)) {
+        fprintf(stderr, "usage: wintest TITLE click ID|press ID|set ID TEXT|text ID|cancel\n");
+        return 2;
+    }
+    // A dialog exists before it is shown and set up; only a visible one takes input.
+    HWND hwnd = nullptr;
+    if (!WaitFor([&] { return (hwnd = FindWindowA(nullptr, argv[1])) && IsWindowVisible(hwnd); })) {
+        fprintf(stderr, "wintest: no visible window titled \"%s\"\n", argv[1]);
         return 1;
     }
-    if (strcmp(action, "wait") == 0)
-        return 0;
-    if (strcmp(action, "cancel") == 0) {
+    if (cancel) {
         PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     } else {
-        HWND control = GetDlgItem(hwnd, id);
+        HWND control = GetDlgItem(hwnd, static_cast<int>(strtol(argv[3], nullptr, 0)));
         if (control == nullptr) {
-            fprintf(stderr, "wintest: \"%s\" has no control %d\n", title, id);
+            fprintf(stderr, "wintest: \"%s\" has no control %s\n", argv[1], argv[3]);
             return 3;
         }
         if (strcmp(action, "text") == 0) {
@@ -99,9 +67,8 @@ int main(int argc, char** argv) {
         if (strcmp(action, "press") == 0)
             return 0;
     }
-    if (!WaitUntilClosed(hwnd, timeoutMs)) {
-        fprintf(stderr, "wintest: \"%s\" still open %lu ms after the %s\n", title,
-                static_cast<unsigned long>(timeoutMs), action);
+    if (!WaitFor([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); })) {
+        fprintf(stderr, "wintest: \"%s\" still open after the %s\n", argv[1], action);
         return 4;
     }
     return 0;

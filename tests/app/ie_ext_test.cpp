@@ -30,6 +30,7 @@ void Inside(int id, std::function<void(HWND)> inside) {
 }
 
 TEST_F(IeExtTest, RegisterStoresTheTickedBoxAndUnregisterAlwaysSucceeds) {
+    const auto MenuEntry = [this] { return dir / "data/kio/servicemenus/Zapfile.desktop"; };
     std::vector<LRESULT> seen;
     bool registered = false;
     Inside(IDC_IEEXT, [&](HWND dlg) {
@@ -37,7 +38,8 @@ TEST_F(IeExtTest, RegisterStoresTheTickedBoxAndUnregisterAlwaysSucceeds) {
         Click(dlg, IDC_NOASK);
         seen.push_back(Checked(dlg));
         Press(dlg, IDC_REGISTER);
-        registered = Exists("*\\shell\\Zapfile\\command");
+        // The verb, and with it the file managers' entry.
+        registered = Exists("*\\shell\\Zapfile\\command") && testenv::Exists(MenuEntry());
         Press(dlg, IDC_UNREGISTER);
         Press(dlg, IDC_UNREGISTER);  // with nothing left to remove
         Press(dlg, IDOK);
@@ -58,6 +60,7 @@ TEST_F(IeExtTest, RegisterStoresTheTickedBoxAndUnregisterAlwaysSucceeds) {
     EXPECT_EQ(probe::Text("0"), Setting());  // stored by Register
     EXPECT_FALSE(Exists("*\\shell\\Zapfile"));
     EXPECT_FALSE(Exists("Zapfile"));
+    EXPECT_FALSE(testenv::Exists(MenuEntry()));
 }
 
 TEST_F(IeExtTest, OkAndAFailedRegisterStoreNothing) {

@@ -15,10 +15,10 @@
 #include <windows.h>
 
 #include "file_manager_menus.h"
+#include "user_folders.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -264,27 +264,8 @@ constexpr EntryFormat kFormats[] = {
 
 // ---- Files ----------------------------------------------------------------------------------
 
-std::string XdgHome(const char* variable, const char* fallback) {
-    const char* xdg = getenv(variable);
-    if (xdg != nullptr && xdg[0] == '/')  // a relative one is to be ignored
-        return xdg;
-    const char* home = getenv("HOME");
-    if (home == nullptr || home[0] != '/') {
-        const struct passwd* pw = getpwuid(getuid());
-        home = pw != nullptr ? pw->pw_dir : nullptr;
-    }
-    return home != nullptr && home[0] == '/' ? std::string(home) + "/" + fallback : "";
-}
-
-bool MakeFolders(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
-        return false;
-    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
+using standin::MakeFolders;
+using standin::XdgHome;
 
 // The bytes and permission bits of a regular file of at most `limit` bytes; false for
 // anything else (a link, a folder, a missing file).

@@ -20,10 +20,10 @@
 
 #include "file_manager_menus.h"
 #include "registry_sqlite.h"
+#include "user_folders.h"
 
 #include <fcntl.h>
 #include <pthread.h>
-#include <pwd.h>
 #include <sqlite3.h>
 #include <stdio.h>
 #include <strings.h>
@@ -131,30 +131,13 @@ LONG StatusOf(int rc, bool writing) {
     }
 }
 
+// The registry's folder: $XDG_CONFIG_HOME/zapfile, or ~/.config/zapfile.
 std::string ConfigFolder() {
-    const char* xdg = getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/')  // a relative XDG_CONFIG_HOME is to be ignored
-        return std::string(xdg) + "/zapfile";
-    const char* home = getenv("HOME");
-    if (home == nullptr || home[0] != '/') {
-        const struct passwd* pw = getpwuid(getuid());
-        home = pw != nullptr ? pw->pw_dir : nullptr;
-    }
-    if (home == nullptr || home[0] != '/')
-        return std::string();
-    return std::string(home) + "/.config/zapfile";
+    const std::string base = standin::XdgHome("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : base + "/zapfile";
 }
 
-// Creates the folder and its missing parents, private to the user as XDG asks.
-bool MakeFolders(const std::string& path) {
-    struct stat st;
-    if (stat(path.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const size_t slash = path.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
-        return false;
-    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
+using standin::MakeFolders;
 
 void RemoveDatabaseFiles(const std::string& path) {
     unlink(path.c_str());

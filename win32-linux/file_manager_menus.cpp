@@ -200,13 +200,16 @@ std::string XmlText(std::string_view s) {
     return out;
 }
 
-// The verb's command for sh, with the path in $f where %1 stood.
-std::string ShellCommand(const Verb& v) {
+// The verb's command line in a format: each argument quoted by `word`, `file` where %1 stood.
+std::string CommandLine(const Verb& v, const char* file, std::string (*word)(std::string_view)) {
     std::string out;
     for (const std::string& a : v.args)
-        out += (out.empty() ? "" : " ") + (a == kFileArg ? std::string("\"$f\"") : ShellWord(a));
+        out += (out.empty() ? "" : " ") + (a == kFileArg ? std::string(file) : word(a));
     return out;
 }
+
+// The verb's command for sh, with the path in $f where %1 stood.
+std::string ShellCommand(const Verb& v) { return CommandLine(v, "\"$f\"", ShellWord); }
 
 // ---- The entries ----------------------------------------------------------------------------
 
@@ -219,9 +222,7 @@ std::string NautilusScript(const Verb& v) {
 
 // Dolphin starts one process per file for %f. Files only (not folders), local ones only.
 std::string DolphinMenu(const Verb& v) {
-    std::string exec;
-    for (const std::string& a : v.args)
-        exec += (exec.empty() ? "" : " ") + (a == kFileArg ? std::string("%f") : ExecWord(a));
+    const std::string exec = CommandLine(v, "%f", ExecWord);
     return std::string("[Desktop Entry]\nType=Service\nMimeType=application/octet-stream;\n"
                        "X-KDE-Protocols=file\nActions=verb;\n") + kKeyMark +
            "\n\n[Desktop Action verb]\nName=" + KeyFileValue(v.name) +

@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "module.h"
-#include "registry_sqlite.h"
+#include "kernel32/module.h"
+#include "advapi32/registry.h"
 #include "test_env.h"
-#include "ui_scripted.h"
+#include "ui/scripted.h"
 
 namespace apptest {
 

@@ -3,7 +3,7 @@
 // what each stores.
 #include "app_test_support.h"
 #include "registry_probe.h"
-#include "registry_sqlite.h"
+#include "advapi32/registry.h"
 #include "resource.h"
 
 namespace {

@@ -11,8 +11,8 @@
 
 #include "display.h"
 #include "resource.h"
-#include "ui_gtk.h"
-#include "window_model.h"
+#include "ui/gtk/gtk_module.h"
+#include "user32/window_model.h"
 
 namespace {
 

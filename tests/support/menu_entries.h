@@ -1,4 +1,4 @@
-// tests/standin/menu_entries.h
+// tests/support/menu_entries.h
 // Reads the file managers' menu entries back with GLib, the way the file managers read them:
 // key files with GKeyFile, uca.xml with GMarkup, command lines with g_shell_parse_argv.
 #ifndef ZAPFILE_TEST_MENU_ENTRIES_H

@@ -1,4 +1,4 @@
-// win32-linux/registry_sqlite.cpp
+// win32-linux/advapi32/registry.cpp
 //
 // The advapi32 registry calls over one SQLite database per user, which holds the
 // HKEY_CLASSES_ROOT and HKEY_CURRENT_USER trees. Each call is one transaction, so several
@@ -18,9 +18,9 @@
 
 #include <windows.h>
 
-#include "file_manager_menus.h"
-#include "registry_sqlite.h"
-#include "user_folders.h"
+#include "shell32/file_manager_menus.h"
+#include "advapi32/registry.h"
+#include "kernel32/user_folders.h"
 
 #include <fcntl.h>
 #include <pthread.h>

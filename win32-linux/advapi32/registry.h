@@ -1,8 +1,8 @@
-// win32-linux/registry_sqlite.h
+// win32-linux/advapi32/registry.h
 // What the stand-in's own tests may ask of the registry beyond the Win32 calls: where the
 // database lives, and a way to drop the open database so the next call looks again.
-#ifndef ZAPFILE_STANDIN_REGISTRY_SQLITE_H
-#define ZAPFILE_STANDIN_REGISTRY_SQLITE_H
+#ifndef ZAPFILE_STANDIN_ADVAPI32_REGISTRY_H
+#define ZAPFILE_STANDIN_ADVAPI32_REGISTRY_H
 
 #include <string>
 

@@ -1,4 +1,4 @@
-// win32-linux/file_dialog.cpp
+// win32-linux/comdlg32/open_file.cpp
 // GetOpenFileNameA: the user-interface backend lets the user choose, and the choice is
 // written as Windows writes it: one file as its full path; several (only with
 // OFN_ALLOWMULTISELECT) as their folder, then each name; every entry ends with a NUL and the
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui.h"
+#include "user32/user_driver.h"
 
 static_assert(OPENFILENAME_SIZE_VERSION_400A == (sizeof(void*) == 8 ? 136 : 76));
 static_assert(sizeof(OPENFILENAMEA) == (sizeof(void*) == 8 ? 152 : 88));

@@ -1,4 +1,4 @@
-// win32-linux/file_io.cpp
+// win32-linux/kernel32/file_io.cpp
 // The file calls of kernel32 over POSIX file descriptors. A HANDLE is the descriptor plus one,
 // so that no valid handle is null or INVALID_HANDLE_VALUE.
 #include <windows.h>

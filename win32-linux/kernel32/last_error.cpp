@@ -1,4 +1,4 @@
-// win32-linux/last_error.cpp
+// win32-linux/kernel32/last_error.cpp
 #include <windows.h>
 
 namespace {

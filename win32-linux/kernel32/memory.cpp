@@ -1,4 +1,4 @@
-// win32-linux/memory.cpp
+// win32-linux/kernel32/memory.cpp
 // GlobalAlloc and GlobalFree: fixed blocks whose handle is their address.
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-// win32-linux/module.cpp
-#include "module.h"
+// win32-linux/kernel32/module.cpp
+#include "kernel32/module.h"
 
 #include <climits>
 #include <cstring>

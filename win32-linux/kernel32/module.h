@@ -1,7 +1,7 @@
-// win32-linux/module.h
+// win32-linux/kernel32/module.h
 // The running program as a module: its instance handle and its file.
-#ifndef ZAPFILE_STANDIN_MODULE_H
-#define ZAPFILE_STANDIN_MODULE_H
+#ifndef ZAPFILE_STANDIN_KERNEL32_MODULE_H
+#define ZAPFILE_STANDIN_KERNEL32_MODULE_H
 
 #include <windows.h>
 

@@ -1,5 +1,5 @@
-// win32-linux/user_folders.cpp
-#include "user_folders.h"
+// win32-linux/kernel32/user_folders.cpp
+#include "kernel32/user_folders.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

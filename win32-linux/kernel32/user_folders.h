@@ -1,7 +1,7 @@
-// win32-linux/user_folders.h
+// win32-linux/kernel32/user_folders.h
 // The user's base folders as XDG names them, and making a folder with its parents.
-#ifndef ZAPFILE_STANDIN_USER_FOLDERS_H
-#define ZAPFILE_STANDIN_USER_FOLDERS_H
+#ifndef ZAPFILE_STANDIN_KERNEL32_USER_FOLDERS_H
+#define ZAPFILE_STANDIN_KERNEL32_USER_FOLDERS_H
 
 #include <string>
 

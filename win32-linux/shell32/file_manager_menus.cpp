@@ -1,4 +1,4 @@
-// win32-linux/file_manager_menus.cpp
+// win32-linux/shell32/file_manager_menus.cpp
 //
 // The Explorer shows every verb under HKEY_CLASSES_ROOT\*\shell in a file's context menu and
 // runs its command with the file's path in place of %1. Here each verb becomes an entry in the
@@ -14,8 +14,8 @@
 
 #include <windows.h>
 
-#include "file_manager_menus.h"
-#include "user_folders.h"
+#include "shell32/file_manager_menus.h"
+#include "kernel32/user_folders.h"
 
 #include <dirent.h>
 #include <fcntl.h>

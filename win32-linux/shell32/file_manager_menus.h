@@ -1,8 +1,8 @@
-// win32-linux/file_manager_menus.h
+// win32-linux/shell32/file_manager_menus.h
 // What stands in for the Explorer's verb lookup: the verbs under HKEY_CLASSES_ROOT\*\shell
 // as entries in the per-user context menus of the Linux file managers.
-#ifndef ZAPFILE_STANDIN_FILE_MANAGER_MENUS_H
-#define ZAPFILE_STANDIN_FILE_MANAGER_MENUS_H
+#ifndef ZAPFILE_STANDIN_SHELL32_FILE_MANAGER_MENUS_H
+#define ZAPFILE_STANDIN_SHELL32_FILE_MANAGER_MENUS_H
 
 namespace standin {
 

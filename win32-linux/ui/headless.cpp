@@ -1,10 +1,10 @@
-// win32-linux/ui_headless.cpp
+// win32-linux/ui/headless.cpp
 // The headless backend, for a program with neither a display nor a terminal (a script, a
 // service): every box is reported on standard error, and a question gets the cautious answer.
 #include <cstdio>
 #include <string>
 
-#include "ui.h"
+#include "user32/user_driver.h"
 
 namespace standin {
 namespace {

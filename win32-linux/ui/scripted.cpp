@@ -1,10 +1,10 @@
-// win32-linux/ui_scripted.cpp
-#include "ui_scripted.h"
+// win32-linux/ui/scripted.cpp
+#include "ui/scripted.h"
 
 #include <deque>
 
-#include "ui.h"
-#include "window_model.h"
+#include "user32/user_driver.h"
+#include "user32/window_model.h"
 
 namespace standin::scripted {
 namespace {

@@ -1,4 +1,4 @@
-// win32-linux/ui_scripted.h
+// win32-linux/ui/scripted.h
 // The scripted backend, for tests: message boxes take their answers from a queue, each shown
 // dialog runs the next scripted action, and every box and dialog is recorded.
 #ifndef ZAPFILE_STANDIN_UI_SCRIPTED_H

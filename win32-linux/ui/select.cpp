@@ -1,4 +1,4 @@
-// win32-linux/ui_select.cpp
+// win32-linux/ui/select.cpp
 // Which backend answers. A message box that belongs to a shown dialog goes to the backend
 // showing it. Windows are shown with GTK when there is a display. A box with nothing on
 // screen goes to a terminal on standard input when there is one (the user is looking at
@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "ui.h"
-#include "ui_gtk.h"
-#include "window_model.h"
+#include "user32/user_driver.h"
+#include "ui/gtk/gtk_module.h"
+#include "user32/window_model.h"
 
 namespace standin {
 namespace {

@@ -1,4 +1,4 @@
-// win32-linux/ui_tty.cpp
+// win32-linux/ui/terminal.cpp
 // The terminal backend: a message box printed on standard error, its answer read as one line
 // from standard input. For a destructive question the terminal's convention holds: only
 // "y" or "yes" means Yes; anything else, an empty line or the end of input means No.
@@ -8,7 +8,7 @@
 #include <strings.h>
 #include <unistd.h>
 
-#include "ui.h"
+#include "user32/user_driver.h"
 
 namespace standin {
 namespace {

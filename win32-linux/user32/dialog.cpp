@@ -1,13 +1,13 @@
-// win32-linux/dialog.cpp
+// win32-linux/user32/dialog.cpp
 // The user32 dialog and control calls over the window model.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "dialog_template.h"
-#include "ui.h"
-#include "window_model.h"
+#include "user32/dialog_template.h"
+#include "user32/user_driver.h"
+#include "user32/window_model.h"
 
 using standin::FromHandle;
 using standin::Window;

@@ -1,8 +1,8 @@
-// win32-linux/dialog_template.cpp
+// win32-linux/user32/dialog_template.cpp
 //
 // Reading dialog templates. A template is data from the binary, but a damaged one must still
 // fail cleanly rather than read past its end, so each field is checked before it is read.
-#include "dialog_template.h"
+#include "user32/dialog_template.h"
 
 namespace standin {
 namespace {

@@ -1,4 +1,4 @@
-// win32-linux/dialog_template.h
+// win32-linux/user32/dialog_template.h
 //
 // Dialog templates as the resource compiler writes them, read once into plain structs so that
 // the window model never walks raw template bytes itself.
@@ -11,8 +11,8 @@
 // class and text (each name-or-ordinal), WORD count of creation data bytes, the bytes.
 // The plain form (DLGTEMPLATE) has no signature, help ids, weight, italic or charset, puts
 // style before exStyle and gives item ids as WORDs.
-#ifndef ZAPFILE_STANDIN_DIALOG_TEMPLATE_H
-#define ZAPFILE_STANDIN_DIALOG_TEMPLATE_H
+#ifndef ZAPFILE_STANDIN_USER32_DIALOG_TEMPLATE_H
+#define ZAPFILE_STANDIN_USER32_DIALOG_TEMPLATE_H
 
 #include <windows.h>
 
@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "resources.h"
+#include "user32/resources.h"
 
 namespace standin {
 

@@ -1,9 +1,9 @@
-// win32-linux/resources.cpp
+// win32-linux/user32/resources.cpp
 //
 // Finding resources in the linked .res image and decoding icons. Everything here reads bytes
 // that come from a file, so every read is checked against the end first; a damaged image is
 // refused rather than half read.
-#include "resources.h"
+#include "user32/resources.h"
 
 #include <memory>
 #include <mutex>

@@ -1,4 +1,4 @@
-// win32-linux/resources.h
+// win32-linux/user32/resources.h
 //
 // The stand-in's access to Zapfile's compiled resources. The build links the .res file that
 // windres makes from res/zapfile.rc into the Linux binaries as it is, between the symbols
@@ -10,8 +10,8 @@
 //   zero-terminated UTF-16LE string), padding to a DWORD, DWORD DataVersion,
 //   WORD MemoryFlags, WORD LanguageId, DWORD Version, DWORD Characteristics,
 //   then DataSize bytes of data at HeaderSize from the entry's start, padded to a DWORD.
-#ifndef ZAPFILE_STANDIN_RESOURCES_H
-#define ZAPFILE_STANDIN_RESOURCES_H
+#ifndef ZAPFILE_STANDIN_USER32_RESOURCES_H
+#define ZAPFILE_STANDIN_USER32_RESOURCES_H
 
 #include <windows.h>
 

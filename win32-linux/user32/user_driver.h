@@ -1,8 +1,8 @@
-// win32-linux/ui.h
+// win32-linux/user32/user_driver.h
 // The user-interface backends that show dialogs and message boxes. A backend is a table of
-// functions; which one answers is chosen at run time (see ui_select.cpp).
-#ifndef ZAPFILE_STANDIN_UI_H
-#define ZAPFILE_STANDIN_UI_H
+// functions; which one answers is chosen at run time (see ui/select.cpp).
+#ifndef ZAPFILE_STANDIN_USER32_USER_DRIVER_H
+#define ZAPFILE_STANDIN_USER32_USER_DRIVER_H
 
 #include <windows.h>
 

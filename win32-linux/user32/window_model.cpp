@@ -1,10 +1,10 @@
-// win32-linux/window_model.cpp
-#include "window_model.h"
+// win32-linux/user32/window_model.cpp
+#include "user32/window_model.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "ui.h"
+#include "user32/user_driver.h"
 
 namespace standin {
 namespace {

@@ -1,16 +1,16 @@
-// win32-linux/window_model.h
+// win32-linux/user32/window_model.h
 // The window model: dialogs and their controls as plain records. It is the truth about every
 // window (texts, check states, focus); a backend that shows a window mirrors it and writes
 // the user's input back into it.
-#ifndef ZAPFILE_STANDIN_WINDOW_MODEL_H
-#define ZAPFILE_STANDIN_WINDOW_MODEL_H
+#ifndef ZAPFILE_STANDIN_USER32_WINDOW_MODEL_H
+#define ZAPFILE_STANDIN_USER32_WINDOW_MODEL_H
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "dialog_template.h"
+#include "user32/dialog_template.h"
 
 namespace standin {
 

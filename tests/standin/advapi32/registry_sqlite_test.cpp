@@ -1,4 +1,4 @@
-// tests/standin/registry_sqlite_test.cpp
+// tests/standin/advapi32/registry_sqlite_test.cpp
 // What the stand-in registry promises beyond the Win32 rules: where its database lives,
 // several processes writing at once, a damaged or unopenable database left alone, and
 // failed calls that write nothing.
@@ -15,7 +15,7 @@
 #include <string>
 #include <tuple>
 
-#include "registry_sqlite.h"
+#include "advapi32/registry.h"
 #include "test_env.h"
 
 namespace fs = std::filesystem;

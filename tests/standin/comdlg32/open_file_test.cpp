@@ -1,4 +1,4 @@
-// tests/standin/file_dialog_test.cpp
+// tests/standin/comdlg32/open_file_test.cpp
 // GetOpenFileNameA over the scripted backend: the list it writes, and when it writes nothing.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui_scripted.h"
+#include "ui/scripted.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// tests/standin/file_manager_menus_test.cpp
+// tests/standin/shell32/file_manager_menus_test.cpp
 // The verbs under HKEY_CLASSES_ROOT\*\shell as file-manager menu entries, kept up to date by
 // the registry calls: each entry where and as its file manager reads it, the user's own
 // entries left alone, and none for a command line that could not be carried exactly.
@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "../lib/registry_probe.h"
+#include "registry_probe.h"
 #include "menu_entries.h"
-#include "registry_sqlite.h"
+#include "advapi32/registry.h"
 #include "test_env.h"
 
 namespace {

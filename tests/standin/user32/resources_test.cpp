@@ -1,4 +1,4 @@
-// tests/standin/resources_test.cpp
+// tests/standin/user32/resources_test.cpp
 //
 // Finding resources, decoding icons, and refusing damaged input. Damaged input is placed right
 // before an inaccessible page, so that a read past its end crashes the test instead of going
@@ -14,9 +14,9 @@
 #include <tuple>
 #include <vector>
 
-#include "dialog_template.h"
+#include "user32/dialog_template.h"
 #include "resource.h"
-#include "resources.h"
+#include "user32/resources.h"
 
 namespace {
 

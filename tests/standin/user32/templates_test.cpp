@@ -1,4 +1,4 @@
-// tests/standin/templates_test.cpp
+// tests/standin/user32/templates_test.cpp
 //
 // The dialogs linked into the binary, read through the parser that the window model uses and
 // checked against the layout Zapfile's dialogs must have. Styles are compared whole, so a bit
@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "dialog_template.h"
+#include "user32/dialog_template.h"
 #include "resource.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// win32-linux/reg_tool.cpp
+// win32-linux/programs/zapfile-reg/reg.cpp
 //
 // zapfile-reg: the query, add and delete operations of the Windows `reg` command, for the
 // stand-in registry. It takes reg.exe's syntax and gives its messages and exit codes (0 done

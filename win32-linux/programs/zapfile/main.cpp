@@ -1,4 +1,4 @@
-// win32-linux/startup.cpp
+// win32-linux/programs/zapfile/main.cpp
 // The program's start on Linux: builds the command-line tail that a file manager's launch
 // would give WinMain on Windows, and runs WinMain once for each path.
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "forced_delete.h"
-#include "module.h"
+#include "kernel32/module.h"
 
 namespace {
 

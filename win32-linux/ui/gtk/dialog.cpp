@@ -1,4 +1,4 @@
-// win32-linux/ui_gtk_module.cpp
+// win32-linux/ui/gtk/dialog.cpp
 // The GTK window backend, built as libzapfile-gtk.so. Dialogs are laid out from their
 // compiled templates as Windows lays them out: every control at its template rectangle,
 // dialog units turned into pixels with the dialog font's base units. The keyboard follows the
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "ui_gtk.h"
+#include "ui/gtk/gtk_module.h"
 
 namespace standin::gtk {
 namespace {

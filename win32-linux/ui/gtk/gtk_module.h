@@ -1,18 +1,18 @@
-// win32-linux/ui_gtk.h
+// win32-linux/ui/gtk/gtk_module.h
 // The GTK window backend lives in a module of its own, libzapfile-gtk.so, loaded next to the
 // program only when a window or a box must be shown: a deletion that shows nothing never maps
 // GTK. The module links no part of the stand-in; the program hands it the calls it needs in a
 // table at load, so that the window model stays one, in the program.
-#ifndef ZAPFILE_STANDIN_UI_GTK_H
-#define ZAPFILE_STANDIN_UI_GTK_H
+#ifndef ZAPFILE_STANDIN_UI_GTK_GTK_MODULE_H
+#define ZAPFILE_STANDIN_UI_GTK_GTK_MODULE_H
 
 #include <windows.h>
 
 #include <cstddef>
 #include <string>
 
-#include "resources.h"
-#include "window_model.h"
+#include "user32/resources.h"
+#include "user32/window_model.h"
 
 namespace standin {
 struct UiBackend;

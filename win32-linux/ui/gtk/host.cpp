@@ -1,11 +1,11 @@
-// win32-linux/ui_gtk_host.cpp
+// win32-linux/ui/gtk/host.cpp
 // The program's side of the GTK backend: finds libzapfile-gtk.so in the program's folder,
 // loads it on the first window or box that needs it, and lends it the stand-in calls it uses.
 #include <dlfcn.h>
 
-#include "module.h"
-#include "ui.h"
-#include "ui_gtk.h"
+#include "kernel32/module.h"
+#include "user32/user_driver.h"
+#include "ui/gtk/gtk_module.h"
 
 namespace standin::gtk {
 namespace {

@@ -1,0 +1,114 @@
+// win32-linux/advapi32/registry_handles.h
+// The registry's state in a process: the open database, the lock every call takes, and the
+// table of opened keys' handles.
+#ifndef ZAPFILE_STANDIN_ADVAPI32_REGISTRY_HANDLES_H
+#define ZAPFILE_STANDIN_ADVAPI32_REGISTRY_HANDLES_H
+
+#include <windows.h>
+
+#include <mutex>
+#include <vector>
+
+#include "advapi32/registry_store.h"
+
+namespace standin::registry {
+
+// Where a key stands on the way to HKEY_CLASSES_ROOT\*\shell, whose subkeys are the verbs the
+// file managers' menus show; known from the path it was opened by, so that a call elsewhere
+// costs nothing more. A path moves a key down from where its handle stands.
+enum VerbPlace { kOffVerbs, kClassesRoot, kAllFiles, kAtVerbs };
+
+// An opened key's handle is a slot of this table with a generation, never a pointer: a
+// closed or forged handle is recognised instead of reaching freed memory.
+struct HandleSlot {
+    KeyId key = 0;
+    uint32_t generation = 1;
+    bool used = false;
+    int place = kOffVerbs;
+};
+
+static_assert(sizeof(ULONG_PTR) == 8, "handles carry a 32-bit generation above the slot");
+
+class Registry {
+public:
+    std::mutex mutex;
+    Database db;
+
+    // Only the two roots this registry holds are predefined keys here.
+    LONG Resolve(HKEY h, KeyId* key, int* place = nullptr) const {
+        if (h == HKEY_CLASSES_ROOT || h == HKEY_CURRENT_USER) {
+            *key = h == HKEY_CLASSES_ROOT ? kClassesRootId : kCurrentUserId;
+            if (place != nullptr)
+                *place = h == HKEY_CLASSES_ROOT ? kClassesRoot : kOffVerbs;
+            return ERROR_SUCCESS;
+        }
+        size_t index = 0;
+        if (!Find(h, &index))
+            return ERROR_INVALID_HANDLE;
+        *key = slots_[index].key;
+        if (place != nullptr)
+            *place = slots_[index].place;
+        return ERROR_SUCCESS;
+    }
+
+    HKEY NewHandle(KeyId key, int place) {
+        size_t index = slots_.size();
+        if (free_.empty()) {
+            slots_.emplace_back();
+        } else {
+            index = free_.back();
+            free_.pop_back();
+        }
+        slots_[index].key = key;
+        slots_[index].used = true;
+        slots_[index].place = place;
+        const ULONG_PTR value =
+            (static_cast<ULONG_PTR>(slots_[index].generation) << 32) | ((index + 1) << 2);
+        return reinterpret_cast<HKEY>(value);
+    }
+
+    LONG Close(HKEY h) {
+        if (h == HKEY_CLASSES_ROOT || h == HKEY_CURRENT_USER)
+            return ERROR_SUCCESS;  // closing a predefined key is allowed and does nothing
+        size_t index = 0;
+        if (!Find(h, &index))
+            return ERROR_INVALID_HANDLE;
+        Release(index);
+        return ERROR_SUCCESS;
+    }
+
+    void ForgetHandles() {
+        for (size_t i = 0; i < slots_.size(); ++i)
+            if (slots_[i].used)
+                Release(i);
+    }
+
+private:
+    bool Find(HKEY h, size_t* index) const {
+        const ULONG_PTR value = reinterpret_cast<ULONG_PTR>(h);
+        *index = ((value & 0xffffffffu) >> 2) - 1;  // wraps for a null handle
+        return (value & 3) == 0 && *index < slots_.size() && slots_[*index].used &&
+               slots_[*index].generation == (value >> 32);
+    }
+
+    void Release(size_t index) {
+        HandleSlot& slot = slots_[index];
+        slot.used = false;
+        slot.generation = slot.generation == 0x7fffffff ? 1 : slot.generation + 1;
+        free_.push_back(index);
+    }
+
+    std::vector<HandleSlot> slots_;
+    std::vector<size_t> free_;
+};
+
+// The process's registry, made at the first call and never destroyed: a handle may be used by
+// code that runs during exit.
+Registry& State();
+
+// The start of every call on an existing key: the handle's key and the open database.
+LONG StartCall(Registry& r, HKEY hKey, KeyId* key, int* place = nullptr);
+
+}  // namespace standin::registry
+
+#endif

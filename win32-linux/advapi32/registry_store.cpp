@@ -1,0 +1,334 @@
+// win32-linux/advapi32/registry_store.cpp
+//
+// The program reads its one setting on every run, and a run must cost about as much as `rm`.
+// So the database is opened at the first call and never closed, an open does no schema work
+// on an existing database, statements are prepared once when first needed, SQLite lays out
+// no memory in advance, and the file keeps SQLite's rollback journal: in WAL mode each run
+// that finds no other process at work rebuilds the shared-memory index, which made the
+// settings read about a fifth slower. Concurrent writers stay safe either way: each call is
+// one transaction, writers lock at BEGIN, and a busy process waits for the other.
+
+#include "advapi32/registry_store.h"
+
+#include "kernel32/user_folders.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace standin::registry {
+namespace {
+
+// Long enough for another process's write to finish: a write takes milliseconds.
+constexpr int kBusyTimeoutMs = 5000;
+
+// AUTOINCREMENT: the id of a deleted key is never given to a new key, so a handle to the
+// deleted key keeps answering ERROR_KEY_DELETED instead of reaching a stranger.
+constexpr char kSchema[] =
+    "CREATE TABLE IF NOT EXISTS keys("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " parent INTEGER NOT NULL,"
+    " name TEXT NOT NULL COLLATE NOCASE,"
+    " UNIQUE(parent, name));"
+    "CREATE TABLE IF NOT EXISTS vals("
+    " id INTEGER PRIMARY KEY,"
+    " key INTEGER NOT NULL,"
+    " name TEXT NOT NULL COLLATE NOCASE,"
+    " type INTEGER NOT NULL,"
+    " data BLOB NOT NULL,"
+    " UNIQUE(key, name));"
+    "INSERT OR IGNORE INTO keys(id, parent, name)"
+    " VALUES(1, 0, 'HKEY_CLASSES_ROOT'), (2, 0, 'HKEY_CURRENT_USER');";
+
+constexpr const char* kSql[kStatementCount] = {
+    "BEGIN",
+    // A writer takes the write lock first: a read transaction that later wants to write
+    // fails at once with SQLITE_BUSY, without waiting.
+    "BEGIN IMMEDIATE",
+    "COMMIT",
+    "ROLLBACK",
+    "SELECT id FROM keys WHERE parent = ?1 AND name = ?2",
+    "SELECT 1 FROM keys WHERE id = ?1",
+    "INSERT INTO keys(parent, name) VALUES(?1, ?2)",
+    "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1",
+    "DELETE FROM keys WHERE id = ?1",
+    "DELETE FROM vals WHERE key = ?1",
+    "SELECT type, data FROM vals WHERE key = ?1 AND name = ?2",
+    // A value written again keeps its place in the enumeration and its first spelling.
+    "INSERT INTO vals(key, name, type, data) VALUES(?1, ?2, ?3, ?4)"
+    " ON CONFLICT(key, name) DO UPDATE SET type = excluded.type, data = excluded.data",
+    "DELETE FROM vals WHERE key = ?1 AND name = ?2",
+    // Subkeys come sorted by name regardless of case, as Windows lists them; the unique
+    // index already holds them in that order.
+    "SELECT name FROM keys WHERE parent = ?1 ORDER BY name LIMIT 1 OFFSET ?2",
+    // Values come in creation order, as on Windows.
+    "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+};
+
+void RemoveDatabaseFiles(const std::string& path) {
+    unlink(path.c_str());
+    unlink((path + "-journal").c_str());
+}
+
+// Small pages: the registry holds a few kilobytes, and a run reads a handful of pages, each
+// of which costs fresh memory to hold.
+constexpr char kPageSize[] = "PRAGMA page_size = 1024;";
+
+// Makes a complete database under a private name, then links it into place: another process
+// never sees a half-made database, and one made meanwhile by another process is kept.
+LONG CreateDatabase(const std::string& folder, const std::string& path) {
+    if (!MakeFolders(folder))
+        return ERROR_CANTOPEN;
+    const std::string temp = path + ".new-" + std::to_string(getpid());
+    RemoveDatabaseFiles(temp);
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2(temp.c_str(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc == SQLITE_OK) {
+        const std::string script = std::string(kPageSize) + "BEGIN;" + kSchema + "COMMIT;";
+        rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+    bool placed = false;
+    if (rc == SQLITE_OK && chmod(temp.c_str(), 0600) == 0) {
+        if (link(temp.c_str(), path.c_str()) == 0 || errno == EEXIST)
+            placed = true;
+        else  // a file system without hard links
+            placed =
+                renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0 ||
+                errno == EEXIST;
+    }
+    RemoveDatabaseFiles(temp);
+    return placed ? ERROR_SUCCESS : ERROR_CANTOPEN;
+}
+
+// Settings for the whole library, taken before its first use (later they are refused, which
+// is harmless). A run reads one value: the memory SQLite would lay out in advance, a
+// lookaside area and a block of cache pages, would cost more to touch than the run needs.
+void ConfigureSqlite() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    sqlite3_config(SQLITE_CONFIG_LOOKASIDE, 0, 0);
+    sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0);
+    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+}
+
+LONG FindChild(Database& db, KeyId parent, std::string_view name, KeyId* child) {
+    Query q(db, kFindChild);
+    q.Bind(1, parent);
+    q.Bind(2, name);
+    const int rc = q.Step();
+    if (rc == SQLITE_ROW) {
+        *child = q.Int(0);
+        return ERROR_SUCCESS;
+    }
+    return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : StatusOf(rc, false);
+}
+
+}  // namespace
+
+LONG StatusOf(int rc, bool writing) {
+    switch (rc & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+        return ERROR_SUCCESS;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        return ERROR_REGISTRY_CORRUPT;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        return ERROR_CANTOPEN;
+    case SQLITE_NOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+        return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
+    }
+}
+
+std::string ConfigFolder() {
+    const std::string base = XdgHome("XDG_CONFIG_HOME", ".config");
+    return base.empty() ? base : base + "/zapfile";
+}
+
+LONG Database::Open() {
+    if (db_ != nullptr)
+        return ERROR_SUCCESS;
+    const std::string folder = ConfigFolder();
+    if (folder.empty())
+        return ERROR_CANTOPEN;
+    const std::string path = folder + "/registry.db";
+    ConfigureSqlite();
+    LONG status = Connect(path);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        status = CreateDatabase(folder, path);
+        if (status == ERROR_SUCCESS)
+            status = Connect(path);
+    }
+    return status;
+}
+
+void Database::Close() {
+    for (sqlite3_stmt*& s : statements_) {
+        sqlite3_finalize(s);
+        s = nullptr;
+    }
+    sqlite3_close(db_);
+    db_ = nullptr;
+}
+
+LONG Database::Prepare(StatementId id, sqlite3_stmt** out) {
+    if (statements_[id] == nullptr) {
+        const int rc = sqlite3_prepare_v3(db_, kSql[id], -1, SQLITE_PREPARE_PERSISTENT,
+                                          &statements_[id], nullptr);
+        if (rc != SQLITE_OK) {
+            *out = nullptr;
+            return StatusOf(rc, false);
+        }
+    }
+    *out = statements_[id];
+    return ERROR_SUCCESS;
+}
+
+LONG Database::Run(StatementId id, bool writing) {
+    sqlite3_stmt* s = nullptr;
+    LONG status = Prepare(id, &s);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = StatusOf(sqlite3_step(s), writing);
+    sqlite3_reset(s);
+    return status;
+}
+
+LONG Database::Connect(const std::string& path) {
+    // Looked for first: a failed open cannot tell a missing file from one that another
+    // process is creating right then.
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 && errno == ENOENT)
+        return ERROR_FILE_NOT_FOUND;
+    sqlite3* db = nullptr;
+    // No SQLITE_OPEN_CREATE: a missing file is made whole by CreateDatabase.
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close(db);
+        return ERROR_CANTOPEN;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    db_ = db;
+    // The first statement reads the schema: this finds a damaged file or an empty one.
+    sqlite3_stmt* s = nullptr;
+    rc = sqlite3_prepare_v3(db, kSql[kFindChild], -1, SQLITE_PREPARE_PERSISTENT, &s, nullptr);
+    if (rc == SQLITE_ERROR && HoldsNoTable()) {
+        rc = InitializeInPlace();
+        if (rc == SQLITE_OK)
+            rc = sqlite3_prepare_v3(db, kSql[kFindChild], -1, SQLITE_PREPARE_PERSISTENT, &s,
+                                    nullptr);
+    }
+    if (rc != SQLITE_OK) {
+        Close();
+        // A file of other tables is not a registry either.
+        return rc == SQLITE_ERROR ? ERROR_REGISTRY_CORRUPT : StatusOf(rc, false);
+    }
+    statements_[kFindChild] = s;
+    return ERROR_SUCCESS;
+}
+
+bool Database::HoldsNoTable() {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db_, "SELECT 1 FROM sqlite_master LIMIT 1", -1, &s, nullptr) !=
+        SQLITE_OK)
+        return false;
+    const bool empty = sqlite3_step(s) == SQLITE_DONE;
+    sqlite3_finalize(s);
+    return empty;
+}
+
+// An empty file (say, left by an interrupted copy) becomes a registry where it is.
+int Database::InitializeInPlace() {
+    const std::string script =
+        std::string(kPageSize) + "BEGIN IMMEDIATE;" + kSchema + "COMMIT;";
+    const int rc = sqlite3_exec(db_, script.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK && !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return rc;
+}
+
+bool IsRoot(KeyId key) {
+    return key == kClassesRootId || key == kCurrentUserId;
+}
+
+// ERROR_KEY_DELETED when a handle's key was deleted after it was opened. A key is deleted
+// only once it has no subkey and no value left, in one transaction, so a subkey or a value
+// found below a key proves it alive: the check is made only when nothing was found, and a
+// read that succeeds costs a single statement.
+LONG KeyAlive(Database& db, KeyId key) {
+    if (IsRoot(key))
+        return ERROR_SUCCESS;
+    Query q(db, kKeyExists);
+    q.Bind(1, key);
+    const int rc = q.Step();
+    if (rc == SQLITE_ROW)
+        return ERROR_SUCCESS;
+    return rc == SQLITE_DONE ? ERROR_KEY_DELETED : StatusOf(rc, false);
+}
+
+LONG Missing(Database& db, KeyId key, LONG status) {
+    const LONG alive = KeyAlive(db, key);
+    return alive == ERROR_SUCCESS ? status : alive;
+}
+
+bool refuseNewKeys = false;
+
+LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* out) {
+    if (levels.empty()) {
+        *out = from;
+        return KeyAlive(db, from);
+    }
+    KeyId key = from;
+    for (const std::string_view level : levels) {
+        KeyId child = 0;
+        LONG status = FindChild(db, key, level, &child);
+        // Below the first level the parent was just found or made.
+        if (status == ERROR_FILE_NOT_FOUND && key == from) {
+            const LONG alive = KeyAlive(db, from);
+            if (alive != ERROR_SUCCESS)
+                return alive;
+        }
+        if (status == ERROR_FILE_NOT_FOUND && create && refuseNewKeys)
+            return ERROR_ACCESS_DENIED;
+        if (status == ERROR_FILE_NOT_FOUND && create) {
+            Query q(db, kInsertKey);
+            q.Bind(1, key);
+            q.Bind(2, level);
+            const int rc = q.Step();
+            status = StatusOf(rc, true);
+            child = sqlite3_last_insert_rowid(db.handle());
+        }
+        if (status != ERROR_SUCCESS)
+            return status;
+        key = child;
+    }
+    *out = key;
+    return ERROR_SUCCESS;
+}
+
+LONG Change(Database& db, StatementId id, KeyId key, const std::string_view* name) {
+    Query q(db, id);
+    q.Bind(1, key);
+    if (name != nullptr)
+        q.Bind(2, *name);
+    const int rc = q.Step();
+    if (rc != SQLITE_DONE)
+        return StatusOf(rc, true);
+    return sqlite3_changes(db.handle()) > 0 ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace standin::registry

@@ -1,0 +1,173 @@
+// win32-linux/advapi32/registry_store.h
+//
+// The registry's store: one SQLite database per user, which holds the HKEY_CLASSES_ROOT and
+// HKEY_CURRENT_USER trees. Keys are rows of `keys` (the two roots are the rows 1 and 2),
+// values are rows of `vals`. Names use SQLite's NOCASE collation, which folds the ASCII
+// letters only: names compare case-insensitively and keep the spelling they were created
+// with, as on Windows. The Win32 calls over it (registry.cpp) make each call one transaction.
+#ifndef ZAPFILE_STANDIN_ADVAPI32_REGISTRY_STORE_H
+#define ZAPFILE_STANDIN_ADVAPI32_REGISTRY_STORE_H
+
+#include <windows.h>
+
+#include <sqlite3.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace standin::registry {
+
+typedef sqlite3_int64 KeyId;
+
+constexpr KeyId kClassesRootId = 1;
+constexpr KeyId kCurrentUserId = 2;
+
+enum StatementId {
+    kBeginRead,
+    kBeginWrite,
+    kCommit,
+    kRollback,
+    kFindChild,
+    kKeyExists,
+    kInsertKey,
+    kHasChild,
+    kDeleteKey,
+    kDeleteValues,
+    kGetValue,
+    kSetValue,
+    kDeleteValue,
+    kEnumKey,
+    kEnumValue,
+    kStatementCount
+};
+
+// The Win32 status for an SQLite result code.
+LONG StatusOf(int rc, bool writing);
+
+// The registry's folder: $XDG_CONFIG_HOME/zapfile, or ~/.config/zapfile; empty when no home
+// folder can be found.
+std::string ConfigFolder();
+
+// The one connection of the process, opened at the first call and never closed but by
+// Close (tests, and before a fork). Statements are prepared once, when first needed.
+class Database {
+public:
+    // Opens the database, making it whole first when it does not exist yet.
+    LONG Open();
+    void Close();
+    LONG Prepare(StatementId id, sqlite3_stmt** out);
+    // Runs a statement that returns no rows.
+    LONG Run(StatementId id, bool writing);
+    sqlite3* handle() const { return db_; }
+
+private:
+    LONG Connect(const std::string& path);
+    bool HoldsNoTable();
+    int InitializeInPlace();
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* statements_[kStatementCount] = {};
+};
+
+// One statement with its parameters bound; reset at the end of the scope, so that it holds
+// no lock past the call and the transaction can end.
+class Query {
+public:
+    Query(Database& db, StatementId id) : status_(db.Prepare(id, &s_)) {}
+    ~Query() {
+        if (s_ != nullptr)
+            sqlite3_reset(s_);
+    }
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    LONG status() const { return status_; }
+    void Bind(int i, KeyId v) { Check(sqlite3_bind_int64(s_, i, v)); }
+    void Bind(int i, std::string_view text) {
+        Check(sqlite3_bind_text(s_, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
+    }
+    void BindBytes(int i, const BYTE* data, DWORD size) {
+        // A null pointer would bind SQL NULL; an empty value is an empty blob.
+        Check(size == 0 ? sqlite3_bind_zeroblob(s_, i, 0)
+                        : sqlite3_bind_blob64(s_, i, data, size, SQLITE_STATIC));
+    }
+    // SQLITE_ROW or SQLITE_DONE, or another code when a bind or the step failed.
+    int Step() { return status_ == ERROR_SUCCESS ? sqlite3_step(s_) : SQLITE_ERROR; }
+
+    std::string_view Text(int column) {
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, column));
+        return p != nullptr ? std::string_view(p, sqlite3_column_bytes(s_, column))
+                            : std::string_view();
+    }
+    std::string_view Bytes(int column) {
+        const char* p = static_cast<const char*>(sqlite3_column_blob(s_, column));
+        return p != nullptr ? std::string_view(p, sqlite3_column_bytes(s_, column))
+                            : std::string_view();
+    }
+    KeyId Int(int column) { return sqlite3_column_int64(s_, column); }
+
+private:
+    void Check(int rc) {
+        if (rc != SQLITE_OK && status_ == ERROR_SUCCESS)
+            status_ = StatusOf(rc, true);
+    }
+
+    sqlite3_stmt* s_ = nullptr;
+    LONG status_;
+};
+
+// The one transaction of a call; rolled back unless committed (a read transaction simply
+// ends there).
+class Transaction {
+public:
+    Transaction(Database& db, bool writing)
+        : db_(db),
+          writing_(writing),
+          status_(db.Run(writing ? kBeginWrite : kBeginRead, writing)),
+          open_(status_ == ERROR_SUCCESS) {}
+    ~Transaction() {
+        if (open_)
+            db_.Run(kRollback, writing_);
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    LONG status() const { return status_; }
+    LONG Commit() {
+        const LONG status = db_.Run(kCommit, writing_);
+        if (status == ERROR_SUCCESS)
+            open_ = false;
+        return status;
+    }
+
+private:
+    Database& db_;
+    bool writing_;
+    LONG status_;
+    bool open_;
+};
+
+// ---- Key rows -------------------------------------------------------------------------------
+
+// A subkey path split into its levels, top first.
+typedef std::vector<std::string_view> KeyPath;
+
+bool IsRoot(KeyId key);
+// ERROR_KEY_DELETED when a handle's key was deleted after it was opened.
+LONG KeyAlive(Database& db, KeyId key);
+// The answer when nothing was found below a key: `status`, or why the key itself is gone.
+LONG Missing(Database& db, KeyId key, LONG status);
+// Follows the levels down from a key; with `create`, makes each missing level.
+LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* out);
+// Runs a statement on (key) or (key, name) that changes rows; ERROR_FILE_NOT_FOUND when
+// it changed none.
+LONG Change(Database& db, StatementId id, KeyId key, const std::string_view* name);
+
+// Set by the tests that need a registry which refuses new keys, as a key without the right
+// to create subkeys does on Windows: creating a key then fails with ERROR_ACCESS_DENIED.
+extern bool refuseNewKeys;
+
+}  // namespace standin::registry
+
+#endif

@@ -14,16 +14,7 @@ constexpr size_t kPlainHeader = 18;     // style .. cy
 constexpr size_t kExtendedItem = 24;    // helpID .. id
 constexpr size_t kPlainItem = 18;       // style .. id
 
-WORD Word(const unsigned char* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
-
-DWORD Dword(const unsigned char* p) {
-    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
-           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
-}
-
-short Short(const unsigned char* p) { return static_cast<short>(Word(p)); }
-
-size_t AlignDword(size_t n) { return (n + 3) & ~static_cast<size_t>(3); }
+short Short(const unsigned char* p) { return static_cast<short>(ReadWord(p)); }
 
 bool Fits(size_t size, size_t offset, size_t length) {
     return offset <= size && size - offset >= length;
@@ -38,18 +29,18 @@ size_t ParseDialogItem(const unsigned char* data, size_t size, size_t offset, bo
     DialogItem item;
     size_t pos = offset;
     if (extended) {
-        item.helpId = Dword(p);
-        item.exStyle = Dword(p + 4);
-        item.style = Dword(p + 8);
+        item.helpId = ReadDword(p);
+        item.exStyle = ReadDword(p + 4);
+        item.style = ReadDword(p + 8);
         item.x = Short(p + 12);
         item.y = Short(p + 14);
         item.cx = Short(p + 16);
         item.cy = Short(p + 18);
-        item.id = static_cast<int32_t>(Dword(p + 20));
+        item.id = static_cast<int32_t>(ReadDword(p + 20));
         pos += kExtendedItem;
     } else {
-        item.style = Dword(p);
-        item.exStyle = Dword(p + 4);
+        item.style = ReadDword(p);
+        item.exStyle = ReadDword(p + 4);
         item.x = Short(p + 8);
         item.y = Short(p + 10);
         item.cx = Short(p + 12);
@@ -60,7 +51,7 @@ size_t ParseDialogItem(const unsigned char* data, size_t size, size_t offset, bo
     if (!ReadResourceName(data, size, &pos, &item.windowClass)) return 0;
     if (!ReadResourceName(data, size, &pos, &item.text)) return 0;
     if (!Fits(size, pos, 2)) return 0;
-    size_t extra = Word(data + pos);
+    size_t extra = ReadWord(data + pos);
     pos += 2;
     if (!Fits(size, pos, extra)) return 0;
     item.creationData.assign(data + pos, data + pos + extra);
@@ -75,13 +66,13 @@ bool ParseDialogTemplate(const unsigned char* data, size_t size, DialogTemplate*
     DialogTemplate t;
     size_t pos = 0;
     size_t count = 0;
-    if (Word(data + 2) == kExtendedSignature) {
-        if (Word(data) != kExtendedVersion || !Fits(size, 0, kExtendedHeader)) return false;
+    if (ReadWord(data + 2) == kExtendedSignature) {
+        if (ReadWord(data) != kExtendedVersion || !Fits(size, 0, kExtendedHeader)) return false;
         t.extended = true;
-        t.helpId = Dword(data + 4);
-        t.exStyle = Dword(data + 8);
-        t.style = Dword(data + 12);
-        count = Word(data + 16);
+        t.helpId = ReadDword(data + 4);
+        t.exStyle = ReadDword(data + 8);
+        t.style = ReadDword(data + 12);
+        count = ReadWord(data + 16);
         t.x = Short(data + 18);
         t.y = Short(data + 20);
         t.cx = Short(data + 22);
@@ -89,9 +80,9 @@ bool ParseDialogTemplate(const unsigned char* data, size_t size, DialogTemplate*
         pos = kExtendedHeader;
     } else {
         if (!Fits(size, 0, kPlainHeader)) return false;
-        t.style = Dword(data);
-        t.exStyle = Dword(data + 4);
-        count = Word(data + 8);
+        t.style = ReadDword(data);
+        t.exStyle = ReadDword(data + 4);
+        count = ReadWord(data + 8);
         t.x = Short(data + 10);
         t.y = Short(data + 12);
         t.cx = Short(data + 14);
@@ -104,11 +95,11 @@ bool ParseDialogTemplate(const unsigned char* data, size_t size, DialogTemplate*
     if (t.style & DS_SETFONT) {
         t.hasFont = true;
         if (!Fits(size, pos, 2)) return false;
-        t.font.pointSize = Word(data + pos);
+        t.font.pointSize = ReadWord(data + pos);
         pos += 2;
         if (t.extended) {
             if (!Fits(size, pos, 4)) return false;
-            t.font.weight = Word(data + pos);
+            t.font.weight = ReadWord(data + pos);
             t.font.italic = data[pos + 2] != 0;
             t.font.charset = data[pos + 3];
             pos += 4;

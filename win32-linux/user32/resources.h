@@ -22,6 +22,15 @@
 
 namespace standin {
 
+// Little-endian reads of the fields of resources and dialog templates, and the alignment
+// their parts start on.
+inline WORD ReadWord(const unsigned char* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+inline DWORD ReadDword(const unsigned char* p) {
+    return static_cast<DWORD>(p[0]) | (static_cast<DWORD>(p[1]) << 8) |
+           (static_cast<DWORD>(p[2]) << 16) | (static_cast<DWORD>(p[3]) << 24);
+}
+inline size_t AlignDword(size_t n) { return (n + 3) & ~static_cast<size_t>(3); }
+
 // A run of bytes inside a resource image; it stays valid as long as the image does (the
 // linked one lives as long as the process).
 struct ResourceBytes {
@@ -61,6 +70,9 @@ bool ParseResourceImage(ResourceBytes image, std::vector<ResourceEntry>* out);
 bool FindResourceBytesIn(ResourceBytes image, LPCSTR type, LPCSTR name, ResourceBytes* out);
 // The same in the resources linked into this binary.
 bool FindResourceBytes(LPCSTR type, LPCSTR name, ResourceBytes* out);
+// A type or name as FindResourceA compares it: an ordinal (from MAKEINTRESOURCE or "#n"), or
+// the text in upper case. Two names that find the same resource give equal keys.
+ResourceName ResourceKey(LPCSTR name);
 
 // Reads a name-or-ordinal field at *offset of data[0, size) and moves *offset past it:
 // 0xFFFF then the ordinal, 0x0000 for an empty name, or a zero-terminated UTF-16LE string.

@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "kernel32/module.h"
 #include "advapi32/registry.h"
+#include "kernel32/module.h"
 #include "test_env.h"
 #include "ui/scripted.h"
 

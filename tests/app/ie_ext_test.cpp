@@ -1,9 +1,9 @@
 // tests/app/ie_ext_test.cpp
 // "Ie Ext" and About, opened from the main window: the check box, Register, Unregister and
 // what each stores.
+#include "advapi32/registry.h"
 #include "app_test_support.h"
 #include "registry_probe.h"
-#include "advapi32/registry.h"
 #include "resource.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "user32/user_driver.h"
 #include "ui/gtk/gtk_module.h"
+#include "user32/user_driver.h"
 #include "user32/window_model.h"
 
 namespace standin {

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "registry_probe.h"
-#include "menu_entries.h"
 #include "advapi32/registry.h"
+#include "menu_entries.h"
+#include "registry_probe.h"
 #include "test_env.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include <tuple>
 #include <vector>
 
-#include "user32/dialog_template.h"
 #include "resource.h"
+#include "user32/dialog_template.h"
 #include "user32/resources.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <tuple>
 #include <vector>
 
-#include "user32/dialog_template.h"
 #include "resource.h"
+#include "user32/dialog_template.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <dlfcn.h>
 
 #include "kernel32/module.h"
-#include "user32/user_driver.h"
 #include "ui/gtk/gtk_module.h"
+#include "user32/user_driver.h"
 
 namespace standin::gtk {
 namespace {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "ui/backends.h"
 #include "user32/user_driver.h"
 
 namespace standin {

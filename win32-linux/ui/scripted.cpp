@@ -3,6 +3,7 @@
 
 #include <deque>
 
+#include "ui/backends.h"
 #include "user32/user_driver.h"
 #include "user32/window_model.h"
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "ui/backends.h"
 #include "ui/gtk/gtk_module.h"
 #include "user32/user_driver.h"
 #include "user32/window_model.h"

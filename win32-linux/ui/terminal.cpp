@@ -8,6 +8,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include "ui/backends.h"
 #include "user32/user_driver.h"
 
 namespace standin {

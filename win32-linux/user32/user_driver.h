@@ -1,6 +1,7 @@
 // win32-linux/user32/user_driver.h
-// The user-interface backends that show dialogs and message boxes. A backend is a table of
-// functions; which one answers is chosen at run time (see ui/select.cpp).
+// The interface between user32 and the user-interface backends (ui/) that show dialogs and
+// message boxes: a backend is a table of functions, and user32 asks for the one that answers
+// a call without knowing which there are. The choice is made at run time (ui/select.cpp).
 #ifndef ZAPFILE_STANDIN_USER32_USER_DRIVER_H
 #define ZAPFILE_STANDIN_USER32_USER_DRIVER_H
 
@@ -27,10 +28,6 @@ struct UiBackend {
     bool (*openFile)(HWND owner, DWORD flags, std::vector<std::string>* paths);
 };
 
-extern const UiBackend kTerminalBackend;
-extern const UiBackend kHeadlessBackend;
-extern const UiBackend kScriptedBackend;
-
 // The backend for a message box owned by `owner` (null, or a dialog and its controls).
 const UiBackend* BackendForMessageBox(HWND owner);
 // The backend that shows a dialog window; null when none can, with *reason set.
@@ -38,9 +35,6 @@ const UiBackend* BackendForDialog(std::string* reason);
 
 // The backend for an open-file dialog owned by `owner`; null when none can show one.
 const UiBackend* BackendForFileDialog(HWND owner);
-
-// Tests replace the automatic choice by one backend; null restores the choice.
-void OverrideBackend(const UiBackend* backend);
 
 }  // namespace standin
 

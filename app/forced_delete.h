@@ -7,8 +7,9 @@
 
 // Zaps the file named by szPath exactly as given (no trimming, no quote removal). Only a
 // regular file, or a name that does not exist yet in an existing folder, is written; anything
-// else is refused with the error box owned by hwndOwner and left untouched. The caller learns
-// nothing of the outcome: a failed removal after the write is silent.
+// else, and a path longer than MAX_TEXT bytes, is refused with the error box owned by
+// hwndOwner and left untouched. The caller learns nothing of the outcome: a failed removal
+// after the write is silent.
 void TruncateAndRemove(HWND hwndOwner, LPCSTR szPath);
 
 // The one error the user sees: "Couldn't delete file.".

@@ -7,10 +7,12 @@
 
 #include <windows.h>
 
+#include "programs/version.h"
 #include "programs/zapfile-reg/reg.h"
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace reg {
@@ -41,7 +43,11 @@ constexpr char kUsage[] =
     "  /f    add or delete without asking.\n"
     "\n"
     "Deleting a key deletes everything below it.\n"
-    "Example: zapfile-reg add HKCU\\Software\\Zapfile /v bAskUser /t REG_SZ /d 0 /f\n";
+    "Example: zapfile-reg add HKCU\\Software\\Zapfile /v bAskUser /t REG_SZ /d 0 /f\n"
+    "\n"
+    "  zapfile-reg /? | -h | --help   show this help\n"
+    "  zapfile-reg --version         show the version\n"
+    "Exit status: 0 done or cancelled, 1 failed or wrong syntax.\n";
 
 // "HKCU\Software\Zapfile" -> the root's handle, its long name, and "Software\Zapfile".
 bool ParseKey(const char* arg, Command* c) {
@@ -104,8 +110,13 @@ int main(int argc, char** argv) {
         fputs(kUsage, stdout);
         return 1;
     }
-    if (EqualNoCase(argv[1], "/?") || EqualNoCase(argv[1], "-?")) {
+    if (EqualNoCase(argv[1], "/?") || EqualNoCase(argv[1], "-?") ||
+        strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "--help") == 0) {
         fputs(kUsage, stdout);
+        return 0;
+    }
+    if (strcmp(argv[1], "--version") == 0) {
+        printf("%s\n", VersionLine("zapfile-reg").c_str());
         return 0;
     }
     Command c;

@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include "advapi32/registry.h"
 #include "advapi32/registry_handles.h"
 #include "advapi32/registry_store.h"
 #include "shell32/file_manager_menus.h"
@@ -16,7 +15,6 @@
 
 #include <cstring>
 #include <mutex>
-#include <string>
 #include <string_view>
 
 using namespace standin::registry;
@@ -369,28 +367,3 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
     std::lock_guard<std::mutex> lock(r.mutex);
     return r.Close(hKey);
 }
-
-// ---- For the stand-in's tests ---------------------------------------------------------------
-
-namespace standin {
-
-std::string RegistryDatabasePath() {
-    const std::string folder = ConfigFolder();
-    return folder.empty() ? folder : folder + "/registry.db";
-}
-
-void RegistryReset() {
-    Registry& r = State();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    r.db.Close();
-    r.ForgetHandles();
-    refuseNewKeys = false;
-}
-
-void RegistryRefuseNewKeys(bool refuse) {
-    Registry& r = State();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    refuseNewKeys = refuse;
-}
-
-}  // namespace standin

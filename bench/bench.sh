@@ -7,7 +7,7 @@
 #   - command line, question off: FILES fresh 1 KiB files per command and round, one process
 #     per file started from a shell loop (default 100 files, 9 rounds);
 #   - FILES x 10 paths (default 1,000) in one call, ROUNDS rounds;
-#   - one big file of BIG_MIB MiB (default 1 GiB), BIG_ROUNDS rounds (default 3);
+#   - one big file of BIG_MIB MiB (default 1 GiB), BIG_ROUNDS rounds (default 5);
 #   - peak memory of a one-file run (/usr/bin/time %M), ROUNDS rounds;
 #   - the window: from the start until the window is mapped under Xvfb with a window manager
 #     (jwm), for the main window and for the question of a command-line run with a display
@@ -26,7 +26,7 @@ zapreg="$bin/zapfile-reg"
 files=${1:-100}
 rounds=${2:-9}
 wrounds=${3:-15}
-brounds=${4:-3}
+brounds=${4:-5}
 big_mib=${5:-1024}
 [ -x "$zapfile" ] && [ -x "$zapreg" ] || { echo "build first: scripts/build.sh" >&2; exit 1; }
 

@@ -60,6 +60,9 @@ drwxr-xr-x ./usr/share/icons/hicolor/32x32/apps/
 drwxr-xr-x ./usr/share/icons/hicolor/64x64/
 drwxr-xr-x ./usr/share/icons/hicolor/64x64/apps/
 -rw-r--r-- ./usr/share/icons/hicolor/64x64/apps/zapfile.png
+drwxr-xr-x ./usr/share/lintian/
+drwxr-xr-x ./usr/share/lintian/overrides/
+-rw-r--r-- ./usr/share/lintian/overrides/zapfile
 drwxr-xr-x ./usr/share/man/
 drwxr-xr-x ./usr/share/man/man1/
 -rw-r--r-- ./usr/share/man/man1/zapfile-reg.1.gz

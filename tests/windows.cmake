@@ -16,7 +16,7 @@ target_include_directories(gtest_main_windows SYSTEM PUBLIC ${GTEST_SOURCE_DIR}/
 # The unit tests of lib/, from the very sources the Linux build runs against the stand-in.
 file(GLOB TEST_LIB_SOURCES CONFIGURE_DEPENDS lib/*.cpp)
 # (tests/support is left out: its process.h would hide the C runtime's own <process.h>.)
-add_executable(test_lib ${TEST_LIB_SOURCES})
+add_executable(test_lib ${TEST_LIB_SOURCES} lib/lib_tests.rc)
 target_link_libraries(test_lib PRIVATE zapfile_lib gtest_main_windows)
 target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 

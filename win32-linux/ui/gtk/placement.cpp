@@ -49,17 +49,25 @@ void FollowPlacement(Dialog* d) {
 
 void ApplyPlacement(Dialog* d, const WINDOWPLACEMENT* placement) {
     GtkWindow* window = GTK_WINDOW(d->window);
-    const RECT r = g_host->bringOnScreen(placement->rcNormalPosition, WorkAreas(d->window));
+    // A dialog without a sizing border keeps the size of its template: that is the size that
+    // must fit on the screen.
+    const bool resizable = gtk_window_get_resizable(window);
+    RECT asked = placement->rcNormalPosition;
+    int width = 0, height = 0;
+    gtk_window_get_size(window, &width, &height);
+    if (!resizable) {
+        asked.right = asked.left + width;
+        asked.bottom = asked.top + height;
+    }
+    const RECT r = g_host->bringOnScreen(asked, WorkAreas(d->window));
     const GdkWindowState state = StateOf(d);
     if (state & GDK_WINDOW_STATE_MAXIMIZED)
         gtk_window_unmaximize(window);
     if (state & GDK_WINDOW_STATE_ICONIFIED)
         gtk_window_deiconify(window);
     gtk_window_move(window, r.left, r.top);
-    // A dialog without a sizing border keeps the size of its template.
-    if (gtk_window_get_resizable(window) && r.right > r.left && r.bottom > r.top)
+    if (resizable && r.right > r.left && r.bottom > r.top)
         gtk_window_resize(window, r.right - r.left, r.bottom - r.top);
-    int width = 0, height = 0;
     gtk_window_get_size(window, &width, &height);
     d->normal = {r.left, r.top, r.left + width, r.top + height};
     switch (placement->showCmd) {

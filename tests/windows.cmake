@@ -49,6 +49,14 @@ foreach(case no-question question refused main-window ie-ext)
                    $<TARGET_FILE:zapfile> $<TARGET_FILE:wintest> ${WINE_WORLD_DIR}/files)
   list(APPEND WINE_TESTS zapfile_exe_${case})
 endforeach()
+# The example zapfile-choosers.exe with Windows' own save, folder and colour dialogs.
+foreach(case save folder colour placement)
+  add_test(NAME choosers_exe_${case}
+           COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR}
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/choosers-e2e.sh ${case}
+                   $<TARGET_FILE:zapfile-choosers> $<TARGET_FILE:wintest> ${WINE_WORLD_DIR}/files)
+  list(APPEND WINE_TESTS choosers_exe_${case})
+endforeach()
 set_tests_properties(${WINE_TESTS} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine
                                               TIMEOUT 150)
 

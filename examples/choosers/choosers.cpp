@@ -1,7 +1,8 @@
 // examples/choosers/choosers.cpp
 // The library's choosers at work, in one window: "Save..." opens the save-file dialog,
 // "Folder..." the folder browser, "Colour..." the colour dialog, and the field below shows
-// what each gave: the path to save to, the folder and its leaf name, the colour in hex. The
+// what each gave: the path to save to, the folder and its leaf name, the colour in hex (and
+// the first custom colour, where a colour made in the dialog lands). The
 // window's placement, the last colour and the last folder are kept with RegistryStore under
 // HKEY_CURRENT_USER\Software\Zapfile\Choosers; the placement and the colour are put back at
 // the next start. Each result is also written on standard output, one line each, for scripts.
@@ -59,7 +60,8 @@ void OnFolder(HWND hDlg) {
 void OnColour(HWND hDlg) {
     g_rgbLast = g_dialogs.PickColor(hDlg, g_rgbLast);
     g_store.SetColor(g_rgbLast, kColour);
-    ShowResult(hDlg, "Colour: " + Hex(g_rgbLast));
+    // The first custom colour too: one made in the dialog lands there.
+    ShowResult(hDlg, "Colour: " + Hex(g_rgbLast) + "  Custom: " + Hex(g_dialogs.CustColors[0]));
 }
 
 INT_PTR CALLBACK ChoosersProc(HWND hDlg, UINT uMsg, WPARAM wParam, LPARAM) {

@@ -172,8 +172,8 @@ TEST_F(ChoosersGtkTest, ColourComesBackAndAMixedColourIsOfferedNextTime) {
     }
     steps.insert(steps.end(), {kMain, kEscape});
     const Strings lines = Play(steps);
-    EXPECT_EQ(Strings({"Colour: #BF4040", "Colour: #FF8080", "Colour: #BF4040",
-                       "Colour: #BF4040"}),
+    EXPECT_EQ(Strings({"Colour: #BF4040  Custom: #BF4040", "Colour: #FF8080  Custom: #BF4040",
+                       "Colour: #BF4040  Custom: #BF4040", "Colour: #BF4040  Custom: #BF4040"}),
               lines);
 }
 

@@ -10,6 +10,8 @@
 
 #include "user32/user_driver.h"
 
+static_assert(sizeof(BROWSEINFOA) == (sizeof(void*) == 8 ? 64 : 32));
+
 namespace {
 
 constexpr char kMark[4] = {'Z', 'P', 'T', 'H'};

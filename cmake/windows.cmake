@@ -3,9 +3,10 @@
 # (cmake/mingw-*.cmake), as one executable that needs no DLL of its own.
 enable_language(RC)
 
-# What app/ and lib/ link against on this platform: the system libraries they call.
+# What app/ and lib/ link against on this platform: the system libraries they call (ole32
+# for the task allocator that frees the folder browser's result).
 add_library(zapfile_platform INTERFACE)
-target_link_libraries(zapfile_platform INTERFACE user32 advapi32 comdlg32 shell32)
+target_link_libraries(zapfile_platform INTERFACE user32 advapi32 comdlg32 shell32 ole32)
 # What the platform declares beyond <windows.h>: the path separator (cmake/include/).
 target_include_directories(zapfile_platform INTERFACE ${CMAKE_SOURCE_DIR}/cmake/include)
 

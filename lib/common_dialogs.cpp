@@ -6,15 +6,8 @@
 #include "path_separator.h"
 #include "text_helpers.h"
 
-namespace {
-
-// The list that ends the filter list: one more NUL follows the literal's own.
-constexpr char kAllFilesFilter[] = "All Files (*.*)\0*.*\0";
-
-}  // namespace
-
 void CommonDialogs::InitOpen(HWND owner) {
-    szFilter = kAllFilesFilter;
+    szFilter = ALL_FILES_FILTER;
     szFile = AllocZeroed(FILE_LIST_SIZE);
     szFirst = AllocZeroed(MAX_PATH);
     szName = AllocZeroed(MAX_PATH);

@@ -1,14 +1,24 @@
 // lib/common_dialogs.h
-// The open-file dialog and a walk over the list of names it returns: the first entry (the
-// file's full path, or the folder of several files), then each name after it. Every buffer
-// is a new zero-filled block that is never released: a block returned earlier keeps its text.
+// The platform's common dialogs on one object: the open-file dialog and a walk over the list
+// of names it returns (the first entry, the file's full path or the folder of several files,
+// then each name after it); the save-file dialog, which shares the open-file dialog's record
+// and buffer; the folder browser and the leaf name of a path; the colour dialog with custom
+// colours that last as long as the object. Every buffer is a new zero-filled block that is
+// never released: a block returned earlier keeps its text.
 #ifndef ZAPFILE_COMMON_DIALOGS_H
 #define ZAPFILE_COMMON_DIALOGS_H
 
 #include <windows.h>
+// The folder browser is the shell's, declared apart from <windows.h> as on Windows.
+#include <shlobj.h>
 
 // The size of the list buffer handed to the dialog; lpList must point to one of this size.
 constexpr int FILE_LIST_SIZE = 65536;
+// The filter list of the open-file and save-file dialogs: one pair, ended by one more NUL
+// after the literal's own.
+inline constexpr char ALL_FILES_FILTER[] = "All Files (*.*)\0*.*\0";
+// The text above the folder browser's tree.
+inline constexpr char FOLDER_TITLE[] = "Choose a folder, then press <Ok>.";
 
 class CommonDialogs {
 public:
@@ -26,6 +36,10 @@ public:
     int bEnd = 0;                    // 1: the walk is over, NextName gives empty names
     int bSingle = 0;                 // 1: the list holds one file's full path
     OPENFILENAMEA ofn{};
+    BROWSEINFOA bi{};
+    LPITEMIDLIST pidl = nullptr;     // the folder BrowseFolder returned last; null after a cancel
+    CHOOSECOLORA cc{};
+    COLORREF CustColors[16] = {};    // the colour dialog's custom colours, 0x00BBGGRR
 
     // Prepares ofn for an open-file dialog owned by `owner`, for several files.
     void InitOpen(HWND owner);
@@ -40,6 +54,25 @@ public:
     char* FileName();
     // szFirst and szName joined by one separator.
     char* JoinPath();
+
+    // Prepares ofn for a save-file dialog owned by `owner`: a new MAX_TEXT + 1 byte szFile,
+    // a folder that must exist and a question before an existing file is replaced.
+    void InitSave(HWND owner);
+    // Shows it. 1: a name was confirmed and its full path is in szFile; 0: nothing changed.
+    int ShowSave();
+    // Prepares bi for a folder browser owned by `owner`, with a new empty szResult.
+    void InitFolder(HWND owner);
+    // Shows it. szResult holding the chosen folder's full path, or null when the user
+    // cancelled or the folder has no path that fits MAX_PATH. The list of the previous
+    // browse is released first.
+    char* BrowseFolder();
+    // A new block holding the last component of the path in szResult (trailing separators
+    // passed over) without the characters \ / : * ? " < >; empty for an empty path.
+    char* LeafName();
+    // Shows the colour dialog owned by `owner` with `initial` selected and CustColors
+    // offered. The colour confirmed, or `initial` after a cancel; CustColors as the dialog
+    // left them.
+    COLORREF PickColor(HWND owner, COLORREF initial);
 };
 
 #endif

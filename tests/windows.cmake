@@ -16,9 +16,10 @@ target_include_directories(gtest_main_windows SYSTEM PUBLIC ${GTEST_SOURCE_DIR}/
 # The unit tests of lib/, from the very sources the Linux build runs against the stand-in.
 file(GLOB TEST_LIB_SOURCES CONFIGURE_DEPENDS lib/*.cpp)
 # (tests/support is left out: its process.h would hide the C runtime's own <process.h>.)
-# They carry the program's resources, its manifest among them, so that the "A" calls speak
-# UTF-8 in them as in the program.
-add_executable(test_lib ${TEST_LIB_SOURCES} $<TARGET_OBJECTS:zapfile_resources>)
+# They carry a test dialog and the program's manifest (lib_tests.rc), so that the "A" calls
+# speak UTF-8 in them as in the program.
+add_executable(test_lib ${TEST_LIB_SOURCES} lib/lib_tests.rc)
+target_include_directories(test_lib PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(test_lib PRIVATE zapfile_lib gtest_main_windows)
 target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 
@@ -51,6 +52,14 @@ foreach(case no-question question refused main-window ie-ext)
                    bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e.sh ${case}
                    $<TARGET_FILE:zapfile> $<TARGET_FILE:wintest> ${WINE_WORLD_DIR}/files)
   list(APPEND WINE_TESTS zapfile_exe_${case})
+endforeach()
+# The example zapfile-choosers.exe with Windows' own save, folder and colour dialogs.
+foreach(case save folder colour placement)
+  add_test(NAME choosers_exe_${case}
+           COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR}
+                   bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/choosers-e2e.sh ${case}
+                   $<TARGET_FILE:zapfile-choosers> $<TARGET_FILE:wintest> ${WINE_WORLD_DIR}/files)
+  list(APPEND WINE_TESTS choosers_exe_${case})
 endforeach()
 set_tests_properties(${WINE_TESTS} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine
                                               TIMEOUT 150)

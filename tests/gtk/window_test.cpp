@@ -198,4 +198,80 @@ TEST_F(GtkWindowTest, OpenFileDialogIsOwnedAndTakesSeveralFilesOnlyWhenAsked) {
     });
 }
 
+// A placement set before the dialog shows (as a program restores one in WM_INITDIALOG) is
+// where it appears; one that lies off the screen brings it to the screen's edge instead.
+INT_PTR CALLBACK PlacedProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
+    if (msg != WM_INITDIALOG)
+        return FALSE;
+    auto* at = reinterpret_cast<std::pair<RECT, RECT>*>(lParam);
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    wp.showCmd = SW_SHOWNORMAL;
+    wp.rcNormalPosition = at->first;
+    SetWindowPlacement(hwnd, &wp);
+    Poll([hwnd, at](bool last) {
+        GdkWindow* gdk = Widget(hwnd) ? gtk_widget_get_window(Widget(hwnd)) : nullptr;
+        if ((gdk == nullptr || !gdk_window_is_viewable(gdk)) && !last)
+            return false;
+        int x = -1, y = -1;
+        if (gdk != nullptr)
+            gdk_window_get_root_origin(gdk, &x, &y);
+        at->second = {x, y, x + gdk_window_get_width(gdk), y + gdk_window_get_height(gdk)};
+        EndDialog(hwnd, 1);
+        return true;
+    });
+    return TRUE;
+}
+
+TEST_F(GtkWindowTest, PlacementSetBeforeTheDialogShowsIsWhereItAppears) {
+    for (const RECT& asked : {RECT{130, 70, 430, 270}, RECT{5000, 4000, 5300, 4100}}) {
+        std::pair<RECT, RECT> at = {asked, {}};
+        ASSERT_EQ(1, DialogBoxParamA(nullptr, MAKEINTRESOURCE(IDD_ABOUT), nullptr, PlacedProc,
+                                     reinterpret_cast<LPARAM>(&at)));
+        const RECT& shown = at.second;
+        using Corner = std::pair<LONG, LONG>;
+        if (asked.left < 1024) {
+            EXPECT_EQ(Corner(130, 70), Corner(shown.left, shown.top));
+        } else {
+            EXPECT_EQ(Corner(1024, 768), Corner(shown.right, shown.bottom));
+        }
+    }
+}
+
+// A placement put onto a shown dialog moves its window; one that lies off the screen is
+// brought back onto it, and GetWindowPlacement reads where the window stands.
+TEST_F(GtkWindowTest, PlacementMovesTheWindowAndKeepsItOnTheScreen) {
+    Show(IDD_ABOUT, nullptr, [](HWND dlg) {
+        GtkWindow* window = GTK_WINDOW(Widget(dlg));
+        for (const RECT& asked : {RECT{120, 90, 420, 290}, RECT{3000, 2000, 3300, 2200}}) {
+            WINDOWPLACEMENT wp{};
+            wp.length = sizeof wp;
+            wp.showCmd = SW_SHOWNORMAL;
+            wp.rcNormalPosition = asked;
+            ASSERT_TRUE(SetWindowPlacement(dlg, &wp));
+            int width = 0, height = 0;
+            gtk_window_get_size(window, &width, &height);
+            const int x = asked.left < 1024 ? 120 : 1024 - width;
+            const int y = asked.top < 768 ? 90 : 768 - height;
+            int at[2] = {-1, -1};
+            for (int i = 0; i < 100 && (at[0] != x || at[1] != y); ++i) {
+                while (gtk_events_pending())
+                    gtk_main_iteration();
+                gdk_window_get_root_origin(gtk_widget_get_window(GTK_WIDGET(window)), &at[0],
+                                           &at[1]);
+                g_usleep(20000);
+            }
+            EXPECT_EQ(std::pair(x, y), std::pair(at[0], at[1])) << asked.left;
+            WINDOWPLACEMENT got{};
+            got.length = sizeof got;
+            ASSERT_TRUE(GetWindowPlacement(dlg, &got));
+            EXPECT_EQ(std::pair(x, y), std::pair(got.rcNormalPosition.left,
+                                                 got.rcNormalPosition.top));
+            EXPECT_EQ(std::pair(x + width, y + height),
+                      std::pair(got.rcNormalPosition.right, got.rcNormalPosition.bottom));
+            EXPECT_EQ(static_cast<UINT>(SW_SHOWNORMAL), got.showCmd);
+        }
+    });
+}
+
 }  // namespace

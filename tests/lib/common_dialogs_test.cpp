@@ -1,6 +1,7 @@
 // tests/lib/common_dialogs_test.cpp
-// The open-file dialog's record and the walk over the list it returns. Only Win32 calls: the
-// same source builds for Windows, where the separator is a backslash.
+// The records of the open-file, save-file and folder dialogs, the walk over the list the
+// open-file dialog returns, and LeafName. Only Win32 calls: the same source builds for
+// Windows, where the separator is a backslash.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -78,6 +79,69 @@ TEST(CommonDialogs, WalkGivesTheFirstEntryThenEachNameAndEndsSafely) {
         // Earlier names keep their text: no block is reused.
         EXPECT_EQ(k.names, std::vector<std::string>(blocks.begin(), blocks.end()));
     }
+}
+
+TEST(CommonDialogs, InitSaveAndInitFolderFillTheirRecords) {
+    CommonDialogs c;
+    c.nPos = 5;
+    c.InitSave(reinterpret_cast<HWND>(0x99));
+    EXPECT_EQ(5, c.nPos);  // the walk is not touched
+    EXPECT_EQ(reinterpret_cast<HWND>(0x99), c.ofn.hwndOwner);
+    EXPECT_EQ(sizeof(void*) == 8 ? 136u : 76u, c.ofn.lStructSize);
+    EXPECT_EQ(static_cast<DWORD>(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT),
+              c.ofn.Flags);
+    EXPECT_EQ(static_cast<DWORD>(MAX_TEXT), c.ofn.nMaxFile);
+    EXPECT_EQ(c.szFile, c.ofn.lpstrFile);
+    EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, '\0'), std::string(c.szFile, TEXT_BUFFER_SIZE));
+    EXPECT_EQ(nullptr, c.ofn.lpstrTitle);
+    EXPECT_EQ(nullptr, c.ofn.lpstrDefExt);
+
+    c.InitFolder(reinterpret_cast<HWND>(0x98));
+    EXPECT_EQ(reinterpret_cast<HWND>(0x98), c.bi.hwndOwner);
+    EXPECT_EQ(nullptr, c.bi.pidlRoot);
+    EXPECT_EQ(c.szResult, c.bi.pszDisplayName);
+    EXPECT_STREQ("Choose a folder, then press <Ok>.", c.bi.lpszTitle);
+    EXPECT_EQ(static_cast<UINT>(BIF_RETURNONLYFSDIRS), c.bi.ulFlags);
+    EXPECT_EQ(nullptr, c.pidl);
+    EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, '\0'), std::string(c.szResult, TEXT_BUFFER_SIZE));
+}
+
+// The last component without the eight characters no name may hold; the separator is the
+// platform's. A path that starts with its only separator (/tmp) gives the name after it.
+TEST(CommonDialogs, LeafNameIsTheLastComponentWithoutForbiddenCharacters) {
+    const char other = PATH_SEPARATOR == '/' ? '\\' : '/';
+    const struct {
+        std::string path, leaf;
+    } cases[] = {
+        {"D:" + S + "Music" + S + "Live", "Live"},
+        {"D:" + S + "Music" + S + "Live" + S, "Live"},
+        {"D:" + S + "Music" + S + "Live" + S + S, "Live"},
+        {"D:" + S, "D"},
+        {"Music", "Music"},
+        {"D:" + S + "a|b", "a|b"},
+        {"D:" + S + "a*?\"<>:b" + other + "c", "abc"},
+        {S + "tmp", "tmp"},
+        {S, ""},
+        {"", ""},
+        {"x", "x"},
+    };
+    for (const auto& k : cases) {
+        CommonDialogs c;
+        c.szResult = AllocZeroed(k.path.size() + 1);
+        memcpy(c.szResult, k.path.data(), k.path.size());
+        const char* leaf = c.LeafName();
+        EXPECT_EQ(k.leaf, leaf) << k.path;
+        EXPECT_EQ(c.szLeaf, leaf);
+        EXPECT_EQ(k.path, c.szResult) << "the path is kept";
+    }
+    // After JoinPath, as after a browse: the name of the joined file.
+    CommonDialogs c;
+    c.szFirst = AllocZeroed(MAX_PATH);
+    c.szName = AllocZeroed(MAX_PATH);
+    strcpy(c.szFirst, ("D:" + S + "Docs").c_str());
+    strcpy(c.szName, "a.txt");
+    c.JoinPath();
+    EXPECT_STREQ("a.txt", c.LeafName());
 }
 
 }  // namespace

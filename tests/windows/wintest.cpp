@@ -11,6 +11,9 @@
 //   wintest TITLE cancel        sends WM_COMMAND IDCANCEL, as Escape does, and waits for the close
 //   wintest TITLE wait          only waits for the window
 //   wintest TITLE module NAME   prints the path of the DLL NAME as loaded by the window's process
+//   wintest TITLE keys KEY...   brings the window to the front and types each KEY (a letter,
+//                               left, right, up, down, return, escape, or alt+space)
+//   wintest TITLE where         prints the window's left and top on the screen
 //
 // Titles and texts go in and out as UTF-8, whatever the ANSI code page of this program or of
 // the one it drives: it uses the "W" calls only, so that it reads a name in any script as the
@@ -67,17 +70,55 @@ std::wstring LoadedModule(HWND hwnd, const wchar_t* name) {
     return found;
 }
 
+// Presses and releases a key, holding Alt around it when asked.
+void Type(WORD vk, bool alt) {
+    INPUT keys[4] = {};
+    int n = 0;
+    auto add = [&](WORD key, DWORD flags) {
+        keys[n].type = INPUT_KEYBOARD;
+        keys[n].ki.wVk = key;
+        keys[n].ki.dwFlags = flags;
+        ++n;
+    };
+    if (alt)
+        add(VK_MENU, 0);
+    add(vk, 0);
+    add(vk, KEYEVENTF_KEYUP);
+    if (alt)
+        add(VK_MENU, KEYEVENTF_KEYUP);
+    SendInput(n, keys, sizeof keys[0]);
+    Sleep(150);
+}
+
+// The virtual key of a KEY argument; 0 for one not known.
+WORD KeyOf(const wchar_t* name) {
+    const struct {
+        const wchar_t* name;
+        WORD vk;
+    } named[] = {{L"left", VK_LEFT},     {L"right", VK_RIGHT},   {L"up", VK_UP},
+                 {L"down", VK_DOWN},     {L"return", VK_RETURN}, {L"escape", VK_ESCAPE},
+                 {L"alt+space", VK_SPACE}};
+    for (const auto& k : named)
+        if (wcscmp(k.name, name) == 0)
+            return k.vk;
+    if (name[0] >= L'a' && name[0] <= L'z' && name[1] == L'\0')
+        return static_cast<WORD>(name[0] - 'a' + 'A');
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const wchar_t* action = argc > 2 ? argv[2] : L"";
     const bool set = wcscmp(action, L"set") == 0, cancel = wcscmp(action, L"cancel") == 0;
     const bool wait = wcscmp(action, L"wait") == 0, module = wcscmp(action, L"module") == 0;
-    const bool known = set || cancel || wait || module || wcscmp(action, L"click") == 0 ||
-                       wcscmp(action, L"press") == 0 || wcscmp(action, L"text") == 0;
-    if (!known || argc != (cancel || wait ? 3 : set ? 5 : 4)) {
+    const bool keys = wcscmp(action, L"keys") == 0, where = wcscmp(action, L"where") == 0;
+    const bool known = set || cancel || wait || module || keys || where ||
+                       wcscmp(action, L"click") == 0 || wcscmp(action, L"press") == 0 ||
+                       wcscmp(action, L"text") == 0;
+    if (!known || (keys ? argc < 4 : argc != (cancel || wait || where ? 3 : set ? 5 : 4))) {
         fprintf(stderr, "usage: wintest TITLE click ID|press ID|set ID TEXT|text ID|cancel|wait|"
-                        "module NAME\n");
+                        "module NAME|keys KEY...|where\n");
         return 2;
     }
     // A dialog exists before it is shown and set up; only a visible one takes input.
@@ -93,6 +134,25 @@ int wmain(int argc, wchar_t** argv) {
         if (path.empty())
             return 3;
         PrintUtf8(path.c_str());
+        return 0;
+    }
+    if (where) {
+        RECT r;
+        GetWindowRect(hwnd, &r);
+        printf("%ld,%ld\n", static_cast<long>(r.left), static_cast<long>(r.top));
+        return 0;
+    }
+    if (keys) {
+        SetForegroundWindow(hwnd);
+        Sleep(300);
+        for (int i = 3; i < argc; ++i) {
+            const WORD vk = KeyOf(argv[i]);
+            if (vk == 0) {
+                fprintf(stderr, "wintest: no key %ls\n", argv[i]);
+                return 2;
+            }
+            Type(vk, wcscmp(argv[i], L"alt+space") == 0);
+        }
         return 0;
     }
     if (cancel) {

@@ -54,6 +54,7 @@
 
 #define ES_LEFT 0x0000L
 #define ES_AUTOHSCROLL 0x0080L
+#define ES_READONLY 0x0800L
 
 #define IDOK 1
 #define IDCANCEL 2
@@ -319,6 +320,8 @@ LONG WINAPI RegCloseKey(HKEY hKey);
 #define MB_ICONHAND 0x00000010L
 #define MB_ICONERROR MB_ICONHAND
 #define MB_ICONSTOP MB_ICONHAND
+#define MB_ICONEXCLAMATION 0x00000030L
+#define MB_ICONWARNING MB_ICONEXCLAMATION
 #define MB_ICONMASK 0x000000F0L
 
 #define SW_HIDE 0
@@ -341,50 +344,51 @@ HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
 HWND WINAPI GetFocus(void);
 BOOL WINAPI IsWindowVisible(HWND hWnd);
 
-// ---- comdlg32: the open-file dialog -----------------------------------------------------
-#define OFN_READONLY 0x00000001
-#define OFN_HIDEREADONLY 0x00000004
-#define OFN_NOCHANGEDIR 0x00000008
-#define OFN_ALLOWMULTISELECT 0x00000200
-#define OFN_PATHMUSTEXIST 0x00000800
-#define OFN_FILEMUSTEXIST 0x00001000
-#define OFN_EXPLORER 0x00080000
+// ---- user32: window placement -----------------------------------------------------------
+#define SW_SHOWMINIMIZED 2
+#define SW_SHOWMAXIMIZED 3
+#define SW_MAXIMIZE 3
+#define SW_SHOWNOACTIVATE 4
+#define SW_SHOW 5
+#define SW_MINIMIZE 6
+#define SW_SHOWMINNOACTIVE 7
+#define SW_SHOWNA 8
+#define SW_RESTORE 9
+#define WPF_SETMINPOSITION 0x0001
+#define WPF_RESTORETOMAXIMIZED 0x0002
 
-typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef struct tagPOINT {
+    LONG x;
+    LONG y;
+} POINT, *LPPOINT;
 
-typedef struct tagOFNA {
-    DWORD lStructSize;
-    HWND hwndOwner;
-    HINSTANCE hInstance;
-    LPCSTR lpstrFilter;
-    LPSTR lpstrCustomFilter;
-    DWORD nMaxCustFilter;
-    DWORD nFilterIndex;
-    LPSTR lpstrFile;
-    DWORD nMaxFile;
-    LPSTR lpstrFileTitle;
-    DWORD nMaxFileTitle;
-    LPCSTR lpstrInitialDir;
-    LPCSTR lpstrTitle;
-    DWORD Flags;
-    WORD nFileOffset;
-    WORD nFileExtension;
-    LPCSTR lpstrDefExt;
-    LPARAM lCustData;
-    LPOFNHOOKPROC lpfnHook;
-    LPCSTR lpTemplateName;
-    void* pvReserved;
-    DWORD dwReserved;
-    DWORD FlagsEx;
-} OPENFILENAMEA, *LPOPENFILENAMEA;
+typedef struct tagRECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+} RECT, *LPRECT;
 
-// The record without the 5.0 fields (pvReserved on): 136 bytes in a 64-bit program.
-#define OPENFILENAME_SIZE_VERSION_400A \
-    ((DWORD)(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR)))
+// 44 bytes on every platform; `length` must hold that size or both calls fail.
+typedef struct tagWINDOWPLACEMENT {
+    UINT length;
+    UINT flags;
+    UINT showCmd;
+    POINT ptMinPosition;
+    POINT ptMaxPosition;
+    RECT rcNormalPosition;
+} WINDOWPLACEMENT, *PWINDOWPLACEMENT, *LPWINDOWPLACEMENT;
 
-// NOTE: asks the user-interface backend; a Linux path comes back, folder and names parted by
-// '/'. Fails (0) when no backend can show the dialog; nothing is written then.
-BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA lpofn);
+// NOTE: the rectangle is the frame's top left corner and the size of the window's contents
+// (the window manager's frame is not counted), in pixels of the screen, and a window that no
+// backend shows keeps what it was given. A rectangle that lies on no screen is brought back
+// onto one when the window is shown.
+BOOL WINAPI GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* lpwndpl);
+BOOL WINAPI SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* lpwndpl);
+
+// What the real header brings in too: the common dialogs and the task allocator.
+#include <commdlg.h>
+#include <objbase.h>
 
 // The program's entry; the stand-in's main() calls it (on Windows the C runtime does).
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);

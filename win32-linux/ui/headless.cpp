@@ -32,7 +32,8 @@ bool HeadlessRunDialog(HWND, std::string* reason) {
 
 }  // namespace
 
-const UiBackend kHeadlessBackend = {"headless", HeadlessMessageBox, HeadlessRunDialog, nullptr,
-                                     nullptr};
+// Neither shows a window, so neither has a chooser or places windows.
+const UiBackend kHeadlessBackend = {"headless", HeadlessMessageBox, HeadlessRunDialog, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr};
 
 }  // namespace standin

@@ -17,6 +17,11 @@ struct Script {
     std::vector<DialogRecord> dialogs;
     std::deque<std::vector<std::string>> openFiles;
     std::vector<DWORD> openFileFlags;
+    std::deque<std::string> saveFiles;
+    std::deque<std::string> folders;
+    std::deque<std::pair<std::optional<COLORREF>, bool>> colors;
+    std::vector<ChooserRecord> choosers;
+    RECT workArea = {0, 0, 1024, 768};
 };
 
 Script& State() {
@@ -72,6 +77,49 @@ bool ScriptedOpenFile(HWND, DWORD flags, std::vector<std::string>* paths) {
     return !paths->empty();
 }
 
+// The next scripted path, "" (Cancel) when none is left.
+bool NextPath(std::deque<std::string>* queue, std::string* path) {
+    if (queue->empty())
+        return false;
+    *path = std::move(queue->front());
+    queue->pop_front();
+    return !path->empty();
+}
+
+bool ScriptedSaveFile(HWND owner, std::string* path) {
+    State().choosers.push_back({"save", owner, *path, 0, {}});
+    return NextPath(&State().saveFiles, path);
+}
+
+bool ScriptedChooseFolder(HWND owner, const char* title, std::string* path) {
+    State().choosers.push_back({"folder", owner, title, 0, {}});
+    return NextPath(&State().folders, path);
+}
+
+bool ScriptedChooseColor(HWND owner, COLORREF* rgb, const COLORREF* custom, bool* mixed) {
+    Script& s = State();
+    s.choosers.push_back({"colour", owner, "", *rgb, std::vector<COLORREF>(custom, custom + 16)});
+    if (s.colors.empty())
+        return false;
+    const auto [chosen, made] = s.colors.front();
+    s.colors.pop_front();
+    if (!chosen)
+        return false;
+    *rgb = *chosen;
+    *mixed = made;
+    return true;
+}
+
+// The model keeps the placement; the screen only moves what lies off it.
+bool ScriptedGetPlacement(HWND, WINDOWPLACEMENT*) { return false; }
+
+bool ScriptedSetPlacement(HWND hwnd, const WINDOWPLACEMENT* placement) {
+    Window* w = FromHandle(hwnd);
+    w->placement.rcNormalPosition =
+        BringOnScreen(placement->rcNormalPosition, {State().workArea});
+    return true;
+}
+
 }  // namespace
 
 void Install() {
@@ -96,13 +144,21 @@ void PushOpenFile(std::vector<std::string> paths) {
 
 const std::vector<DWORD>& OpenFileFlags() { return State().openFileFlags; }
 
+void PushSaveFile(std::string path) { State().saveFiles.push_back(std::move(path)); }
+void PushFolder(std::string path) { State().folders.push_back(std::move(path)); }
+void PushColor(std::optional<COLORREF> rgb, bool mixed) { State().colors.push_back({rgb, mixed}); }
+const std::vector<ChooserRecord>& Choosers() { return State().choosers; }
+void SetWorkArea(RECT area) { State().workArea = area; }
+
 const std::vector<BoxRecord>& Boxes() { return State().boxes; }
 const std::vector<DialogRecord>& Dialogs() { return State().dialogs; }
 
 }  // namespace standin::scripted
 
 namespace standin {
-const UiBackend kScriptedBackend = {"scripted", scripted::ScriptedMessageBox,
-                                    scripted::ScriptedRunDialog, nullptr,
-                                    scripted::ScriptedOpenFile};
+const UiBackend kScriptedBackend = {
+    "scripted",          scripted::ScriptedMessageBox,   scripted::ScriptedRunDialog,
+    nullptr,             scripted::ScriptedOpenFile,     scripted::ScriptedSaveFile,
+    scripted::ScriptedChooseFolder, scripted::ScriptedChooseColor,
+    scripted::ScriptedGetPlacement, scripted::ScriptedSetPlacement};
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,29 @@ void PushDialogAction(std::function<void(HWND dlg)> action);
 void PushOpenFile(std::vector<std::string> paths);
 // The flags of every open-file dialog shown.
 const std::vector<DWORD>& OpenFileFlags();
+
+// The answers to the next save-file and folder choosers: the chosen full path; "" is Cancel.
+// Without one, the chooser is cancelled.
+void PushSaveFile(std::string path);
+void PushFolder(std::string path);
+// The answer to the next colour chooser: the colour confirmed, and whether it was made in the
+// editor rather than taken from the palettes; no colour is Cancel. Without one, cancelled.
+void PushColor(std::optional<COLORREF> rgb, bool mixed = false);
+
+// What each chooser was shown with: the name offered (save), the title (folder), or the
+// colour selected first and the custom colours offered (colour).
+struct ChooserRecord {
+    std::string kind;  // "save", "folder" or "colour"
+    HWND owner;
+    std::string text;
+    COLORREF rgb;
+    std::vector<COLORREF> custom;
+};
+const std::vector<ChooserRecord>& Choosers();
+
+// The screen's work area for the windows it shows; a placement put onto a shown window is
+// brought onto it. 1024 x 768 at 0, 0 unless set.
+void SetWorkArea(RECT area);
 
 const std::vector<BoxRecord>& Boxes();
 const std::vector<DialogRecord>& Dialogs();

@@ -3,6 +3,7 @@
 // showing it. Windows are shown with GTK when there is a display. A box with nothing on
 // screen goes to a terminal on standard input when there is one (the user is looking at
 // it), to GTK when there is a display, and otherwise to the headless backend.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -70,6 +71,19 @@ const UiBackend* BackendForFileDialog(HWND owner) {
     if (g_override != nullptr)
         return g_override;
     return ShowingBackend(owner);
+}
+
+const UiBackend* BackendForChooser(HWND owner, const char* what) {
+    if (g_override != nullptr)
+        return g_override;
+    if (const UiBackend* shown = ShowingBackend(owner))
+        return shown;
+    std::string reason;
+    const UiBackend* backend = BackendForDialog(&reason);
+    if (backend == nullptr)
+        fprintf(stderr, "%s: cannot show the %s: %s\n", program_invocation_short_name, what,
+                reason.c_str());
+    return backend;
 }
 
 }  // namespace standin

@@ -66,7 +66,8 @@ bool TerminalRunDialog(HWND, std::string* reason) {
 
 }  // namespace
 
-const UiBackend kTerminalBackend = {"terminal", TerminalMessageBox, TerminalRunDialog, nullptr,
-                                     nullptr};
+// Neither shows a window, so neither has a chooser or places windows.
+const UiBackend kTerminalBackend = {"terminal", TerminalMessageBox, TerminalRunDialog, nullptr, nullptr, nullptr,
+                                     nullptr, nullptr, nullptr, nullptr};
 
 }  // namespace standin

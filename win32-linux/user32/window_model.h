@@ -39,6 +39,10 @@ struct Window {
     HICON iconBig = nullptr;
     const UiBackend* backend = nullptr;  // the backend showing the dialog, if any
     void* backendData = nullptr;         // owned by that backend
+    // The placement last set (SetWindowPlacement): kept while no backend shows the window,
+    // and put onto it when one shows it.
+    bool hasPlacement = false;
+    WINDOWPLACEMENT placement{};
 };
 
 // The record behind a handle, or null for a handle that is not (or no longer) a window.
@@ -58,6 +62,10 @@ HWND DefaultButton(HWND dlg);
 
 // Dialogs currently running modally, innermost last.
 std::vector<HWND>& RunningDialogs();
+
+// A rectangle that lies on none of the work areas moved onto the nearest one, as much of it
+// as fits; any other left as it is. Without work areas, nothing moves.
+RECT BringOnScreen(const RECT& rect, const std::vector<RECT>& workAreas);
 
 // Presses a button as a click does: an automatic check box ticks itself first, then the
 // dialog receives WM_COMMAND with BN_CLICKED.

@@ -125,6 +125,7 @@ GtkWidget* MakeEdit(Dialog* d, const Window* w) {
     gtk_entry_set_text(GTK_ENTRY(entry), Utf8(w->text.c_str()).c_str());
     gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);  // the template gives the width
     gtk_entry_set_has_frame(GTK_ENTRY(entry), (w->style & WS_BORDER) != 0);
+    gtk_editable_set_editable(GTK_EDITABLE(entry), (w->style & ES_READONLY) == 0);
     g_signal_connect(entry, "changed", G_CALLBACK(OnEntryChanged), d);
     return entry;
 }

@@ -171,6 +171,11 @@ void Place(Dialog* d, const Window* dlg, const Dialog* owner) {
         gtk_window_set_modal(window, TRUE);
         gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DIALOG);
     }
+    // A placement set before the dialog showed wins over its template position.
+    if (dlg->hasPlacement) {
+        ApplyPlacement(d, &dlg->placement);
+        return;
+    }
     if (dlg->style & DS_CENTER) {
         gtk_window_set_position(window, GTK_WIN_POS_CENTER);
         return;
@@ -194,6 +199,7 @@ bool RunDialog(HWND hDlg) {
     d->loop = g_main_loop_new(nullptr, FALSE);
     Build(d, dlg);
     Place(d, dlg, DialogOf(dlg->parent));
+    FollowPlacement(d);
     OpenDialogs().push_back(d);
 
     GtkWidget* focus = WidgetFor(d, dlg->focus);

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "user32/resources.h"
 #include "user32/window_model.h"
@@ -39,6 +40,7 @@ struct Host {
     void (*setTextFromUser)(HWND hwnd, const char* text);
     const IconImage* (*iconFromHandle)(HICON icon);
     HICON (*loadIcon)(int resourceId);
+    RECT (*bringOnScreen)(const RECT& rect, const std::vector<RECT>& workAreas);
 };
 
 // What the module gives back; the functions of UiBackend, and one for tests.
@@ -50,6 +52,16 @@ struct Module {
     // The open-file dialog: true when files were chosen, each full path handed to add.
     bool (*openFile)(HWND owner, DWORD flags, void (*add)(void* list, const char* path),
                      void* list);
+    // The other choosers: true when one was confirmed, its path handed to set (the save
+    // chooser offers `offered` first).
+    bool (*saveFile)(HWND owner, const char* offered, void (*set)(void* out, const char* path),
+                     void* out);
+    bool (*chooseFolder)(HWND owner, const char* title,
+                         void (*set)(void* out, const char* path), void* out);
+    bool (*chooseColor)(HWND owner, COLORREF* rgb, const COLORREF* custom, bool* mixed);
+    // A shown dialog's placement; false for a window the module does not show.
+    bool (*getPlacement)(HWND hwnd, WINDOWPLACEMENT* placement);
+    bool (*setPlacement)(HWND hwnd, const WINDOWPLACEMENT* placement);
 };
 
 // The module's one export. False, with `reason` filled, when GTK cannot start (no display

@@ -34,6 +34,9 @@ struct Dialog {
     // Set while widgets are being brought in line with the model: their signals then come
     // from the program, not from the user, and are not passed on.
     bool syncing = false;
+    // Where the window stood and how large it was when last neither minimised nor
+    // maximised: what its placement gives as its normal rectangle.
+    RECT normal = {0, 0, 0, 0};
 };
 
 // The dialogs on screen, innermost last.
@@ -61,6 +64,23 @@ bool RunDialog(HWND hDlg);
 void WindowChanged(HWND hwnd);
 int MessageBox(HWND owner, const char* text, const char* caption, UINT type);
 bool OpenFile(HWND owner, DWORD flags, void (*add)(void* list, const char* path), void* list);
+bool SaveFile(HWND owner, const char* offered, void (*set)(void* out, const char* path),
+              void* out);
+bool ChooseFolder(HWND owner, const char* title, void (*set)(void* out, const char* path),
+                  void* out);
+bool ChooseColor(HWND owner, COLORREF* rgb, const COLORREF* custom, bool* mixed);
+bool GetPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
+bool SetPlacement(HWND hwnd, const WINDOWPLACEMENT* placement);
+
+// placement.cpp: a placement put onto a dialog's window, shown or about to be (the rectangle
+// brought onto a screen first), and the normal rectangle followed as the window moves.
+void ApplyPlacement(Dialog* d, const WINDOWPLACEMENT* placement);
+void FollowPlacement(Dialog* d);
+// chooser_common.cpp: what every chooser shares.
+// The window a chooser is modal to: the dialog showing `owner`, or null.
+GtkWindow* ChooserParent(HWND owner);
+// Keeps what the user chooses out of the desktop's list of recent files.
+void KeepOutOfRecentFiles();
 
 }  // namespace standin::gtk
 

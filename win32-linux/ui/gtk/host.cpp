@@ -35,7 +35,7 @@ HICON LoadProgramIcon(int resourceId) {
 
 const Host kHost = {sizeof(Host),  sizeof(Window), FromHandle,      NextTabStop,
                     DefaultButton, ClickButton,    SendMessageA,    GetDlgItem,
-                    SetTextFromUser, IconFromHandle, LoadProgramIcon};
+                    SetTextFromUser, IconFromHandle, LoadProgramIcon, BringOnScreen};
 
 // The folder part of a path, without its last slash; "" for the root and for a bare name.
 std::string FolderOf(const std::string& path) {
@@ -119,8 +119,33 @@ bool GtkOpenFile(HWND owner, DWORD flags, std::vector<std::string>* paths) {
     return State().module.openFile(owner, flags, AddPath, paths);
 }
 
-const UiBackend kGtkBackend = {"GTK", GtkMessageBox, GtkRunDialog, GtkWindowChanged,
-                               GtkOpenFile};
+void SetPath(void* out, const char* path) { *static_cast<std::string*>(out) = path; }
+
+bool GtkSaveFile(HWND owner, std::string* path) {
+    const std::string offered = *path;
+    return State().module.saveFile(owner, offered.c_str(), SetPath, path);
+}
+
+bool GtkChooseFolder(HWND owner, const char* title, std::string* path) {
+    return State().module.chooseFolder(owner, title, SetPath, path);
+}
+
+bool GtkChooseColor(HWND owner, COLORREF* rgb, const COLORREF* custom, bool* mixed) {
+    return State().module.chooseColor(owner, rgb, custom, mixed);
+}
+
+bool GtkGetPlacement(HWND hwnd, WINDOWPLACEMENT* placement) {
+    return State().module.getPlacement(hwnd, placement);
+}
+
+bool GtkSetPlacement(HWND hwnd, const WINDOWPLACEMENT* placement) {
+    return State().module.setPlacement(hwnd, placement);
+}
+
+const UiBackend kGtkBackend = {"GTK",           GtkMessageBox,  GtkRunDialog,
+                               GtkWindowChanged, GtkOpenFile,    GtkSaveFile,
+                               GtkChooseFolder, GtkChooseColor, GtkGetPlacement,
+                               GtkSetPlacement};
 
 }  // namespace
 

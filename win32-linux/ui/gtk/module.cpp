@@ -84,6 +84,7 @@ extern "C" __attribute__((visibility("default"))) bool zapfile_gtk_open(
         return false;
     }
     g_host = host;
-    *out = {MessageBox, RunDialog, WindowChanged, WidgetOfWindow, OpenFile};
+    *out = {MessageBox,   RunDialog,   WindowChanged, WidgetOfWindow, OpenFile,
+            SaveFile,     ChooseFolder, ChooseColor,  GetPlacement,  SetPlacement};
     return true;
 }

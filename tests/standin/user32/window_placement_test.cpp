@@ -1,0 +1,99 @@
+// tests/standin/user32/window_placement_test.cpp
+// GetWindowPlacement and SetWindowPlacement over the window model and the scripted backend,
+// and the rule that brings a rectangle lying off every screen back onto one.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <climits>
+
+#include "resource.h"
+#include "ui/scripted.h"
+#include "user32/window_model.h"
+
+namespace {
+
+namespace scripted = standin::scripted;
+
+WINDOWPLACEMENT Placement(RECT rect, UINT showCmd = SW_SHOWNORMAL) {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    wp.showCmd = showCmd;
+    wp.rcNormalPosition = rect;
+    return wp;
+}
+
+bool Same(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+INT_PTR CALLBACK Proc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
+
+TEST(WindowPlacement, TheRecordMustSayItIs44BytesAndTheModelKeepsWhatIsSet) {
+    EXPECT_EQ(44u, sizeof(WINDOWPLACEMENT));
+    scripted::Install();
+    scripted::SetWorkArea({0, 0, 800, 600});
+    scripted::PushDialogAction([](HWND dlg) {
+        // Shown by the scripted backend: a rectangle off the screen comes back onto it.
+        WINDOWPLACEMENT away = Placement({5000, 4000, 5300, 4100}, SW_SHOWMAXIMIZED);
+        EXPECT_TRUE(SetWindowPlacement(dlg, &away));
+        WINDOWPLACEMENT got = Placement({});
+        EXPECT_TRUE(GetWindowPlacement(dlg, &got));
+        EXPECT_TRUE(Same({500, 500, 800, 600}, got.rcNormalPosition));
+        EXPECT_EQ(static_cast<UINT>(SW_SHOWMAXIMIZED), got.showCmd);
+        EndDialog(dlg, 1);
+    });
+    EXPECT_EQ(1, DialogBoxParamA(nullptr, MAKEINTRESOURCE(IDD_ABOUT), nullptr, Proc, 0));
+    scripted::Uninstall();
+
+    // Not shown: the model keeps the placement as it was given.
+    const standin::DialogTemplate layout{};
+    HWND hwnd = standin::CreateDialogWindow(layout, nullptr, Proc);
+    WINDOWPLACEMENT got = Placement({1, 1, 1, 1});
+    EXPECT_TRUE(GetWindowPlacement(hwnd, &got));
+    EXPECT_EQ(-1, got.ptMinPosition.x);
+    const WINDOWPLACEMENT away = Placement({-9000, 20, -8700, 120});
+    EXPECT_TRUE(SetWindowPlacement(hwnd, &away));
+    EXPECT_TRUE(GetWindowPlacement(hwnd, &got));
+    EXPECT_TRUE(Same(away.rcNormalPosition, got.rcNormalPosition));
+
+    for (UINT length : {0u, 43u, 45u, 48u}) {
+        WINDOWPLACEMENT wrong = Placement({2, 2, 3, 3});
+        wrong.length = length;
+        SetLastError(0);
+        EXPECT_FALSE(SetWindowPlacement(hwnd, &wrong)) << length;
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+        EXPECT_FALSE(GetWindowPlacement(hwnd, &wrong)) << length;
+        EXPECT_TRUE(Same({2, 2, 3, 3}, wrong.rcNormalPosition)) << "a refused read writes nothing";
+    }
+    EXPECT_TRUE(GetWindowPlacement(hwnd, &got));
+    EXPECT_TRUE(Same(away.rcNormalPosition, got.rcNormalPosition));
+    EXPECT_FALSE(SetWindowPlacement(hwnd, nullptr));
+    standin::DestroyDialogWindow(hwnd);
+    EXPECT_FALSE(GetWindowPlacement(hwnd, &got));
+    EXPECT_FALSE(SetWindowPlacement(reinterpret_cast<HWND>(0x1), &away));
+}
+
+TEST(WindowPlacement, OnlyARectangleOffEveryScreenIsMovedOntoTheNearest) {
+    const std::vector<RECT> two = {{0, 0, 1024, 768}, {1024, 0, 2048, 768}};
+    const struct {
+        RECT in, out;
+    } cases[] = {
+        {{100, 100, 400, 300}, {100, 100, 400, 300}},
+        {{-250, -50, 50, 150}, {-250, -50, 50, 150}},      // partly on: left alone
+        {{2000, 100, 2300, 300}, {2000, 100, 2300, 300}},  // on the second screen
+        {{3000, 100, 3300, 300}, {1748, 100, 2048, 300}},  // right of it: onto it
+        {{-500, 900, -200, 1000}, {0, 668, 300, 768}},     // below and left of the first
+        {{1024, 768, 1324, 868}, {724, 668, 1024, 768}},  // touching a corner is off
+        {{5000, 5000, 9000, 9000}, {1024, 0, 2048, 768}},  // larger than the screen: cut
+        {{300, 2000, 100, 1900}, {300, 768, 300, 768}},    // inside out: no size
+        {{INT_MIN, INT_MIN, INT_MAX, INT_MIN}, {0, 0, 1024, 0}},
+    };
+    for (const auto& k : cases) {
+        const RECT r = standin::BringOnScreen(k.in, two);
+        EXPECT_TRUE(Same(k.out, r)) << k.in.left << "," << k.in.top << " gave " << r.left << ","
+                                    << r.top << "," << r.right << "," << r.bottom;
+    }
+    EXPECT_TRUE(Same({7, 7, 9, 9}, standin::BringOnScreen({7, 7, 9, 9}, {})));
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# tests/windows/choosers-e2e.sh
+# The example zapfile-choosers.exe under Wine with Windows' own common dialogs, answered from
+# inside Wine by wintest.exe: control texts and button presses, and keys for the window's
+# system menu. Runs in a Wine world (wine-world.sh run):
+#
+#   choosers-e2e.sh save|folder|colour|placement CHOOSERS_EXE WINTEST_EXE SCRATCH_DIR
+set -uo pipefail
+
+[ $# -eq 4 ] || { echo "usage: choosers-e2e.sh CASE CHOOSERS_EXE WINTEST_EXE SCRATCH_DIR" >&2; exit 2; }
+case_name=$1 choosers=$2 wintest=$3 scratch=$4/choosers-$1
+
+failures=0
+fail() {
+  echo "FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }  # Wine's drive Z: is the root
+
+main="Zapfile Choosers"
+start() {
+  (cd "$scratch" && exec timeout 60 wine "$choosers" >"$scratch/out.txt") &
+  choosers_pid=$!
+  window "$main" text 2004 >/dev/null  # waits until the window shows
+}
+finish() {
+  window "$main" cancel
+  local status=0
+  wait "$choosers_pid" || status=$?
+  [ "$status" -eq 0 ] || fail "zapfile-choosers.exe ended with $status"
+}
+window() { timeout 40 wine "$wintest" "$@" || fail "wintest $*"; }
+result() { timeout 40 wine "$wintest" "$main" text 2004 | tr -d '\r'; }
+expect() { local got; got=$(result); [ "$got" = "$1" ] || fail "the field says \"$got\", not \"$1\""; }
+
+rm -rf "$scratch"
+mkdir -p "$scratch"
+wine reg delete 'HKCU\Software\Zapfile\Choosers' /f >/dev/null 2>&1
+
+case $case_name in
+save)
+  # An existing name is asked about: No keeps the dialog open, Yes takes the name.
+  printf kept >"$scratch/old.txt"
+  start
+  window "$main" press 2001
+  window "Save As" set 0x47C "$(winpath "$scratch/old.txt")"
+  window "Save As" press 1
+  window Error press 7  # No
+  window "Save As" press 1
+  window Error press 6  # Yes
+  sleep 1
+  expect "Save to: $(winpath "$scratch/old.txt")"
+  [ "$(cat "$scratch/old.txt")" = kept ] || fail "the file was written"
+  finish
+  ;;
+
+folder)
+  # The browser opens on the desktop, which is a folder of the file system: OK gives its path.
+  start
+  window "$main" press 2002
+  window "Browse for Folder" click 1
+  got=$(result)
+  [[ "$got" =~ ^Folder:\ [A-Z]:\\.*\\Desktop\ \ Leaf:\ Desktop$ ]] || fail "the field says \"$got\""
+  window "$main" press 2002
+  window "Browse for Folder" cancel
+  expect "Folder: cancelled"
+  finish
+  ;;
+
+colour)
+  # A colour typed into the full dialog and added to the custom colours, then a cancel, which
+  # gives back the colour the dialog opened with; the custom colour is still there.
+  start
+  window "$main" press 2003
+  window Color set 706 18
+  window Color set 707 52
+  window Color set 708 86
+  window Color press 712  # Add to Custom Colors
+  window Color click 1
+  expect "Colour: #123456  Custom: #123456"
+  window "$main" press 2003
+  window Color cancel
+  expect "Colour: #123456  Custom: #123456"
+  finish
+  # The colour was stored and is the one the next start begins with.
+  start
+  expect "Colour: #123456"
+  finish
+  ;;
+
+placement)
+  # Moved with the keyboard through the window's system menu, closed and started again.
+  start
+  first=$(window "$main" where | tr -d '\r')
+  window "$main" keys alt+space m right right right down down return
+  moved=$(window "$main" where | tr -d '\r')
+  [ "$moved" != "$first" ] || fail "the window did not move from $first"
+  finish
+  start
+  again=$(window "$main" where | tr -d '\r')
+  [ "$again" = "$moved" ] || fail "the window came back at $again, not $moved"
+  finish
+  ;;
+
+*)
+  echo "choosers-e2e: unknown case $case_name" >&2
+  exit 2
+  ;;
+esac
+
+rm -rf "$scratch"
+[ "$failures" -eq 0 ] || { echo "$case_name: $failures failure(s)" >&2; exit 1; }
+echo "$case_name: passed"

@@ -28,13 +28,15 @@ bool ReadPlacement(HKEY hKeyUsed, LPCSTR szName, WINDOWPLACEMENT* WndPl) {
 }
 
 // Puts the bytes of a colour value, red first, over the low bytes of *rgb; nothing unless a
-// REG_BINARY value of at most 4 bytes was read.
+// value of at most 4 bytes was read. Its type is not looked at: a value of another type gives
+// its bytes as they are. The status is: after a failed or too-small read the area holds
+// nothing of the value on Windows.
 void ReadColorBytes(HKEY hKeyUsed, LPCSTR szName, COLORREF* rgb) {
     BYTE area[COLOR_SIZE] = {};
     DWORD lpType = REG_BINARY;
     DWORD lpSize = COLOR_SIZE;
     const LONG status = RegQueryValueExA(hKeyUsed, szName, nullptr, &lpType, area, &lpSize);
-    if (status != ERROR_SUCCESS || lpType != REG_BINARY || lpSize > COLOR_SIZE)
+    if (status != ERROR_SUCCESS || lpSize > COLOR_SIZE)
         return;
     for (DWORD i = 0; i < lpSize; ++i)
         *rgb = (*rgb & ~(0xFFu << (8 * i))) | (static_cast<COLORREF>(area[i]) << (8 * i));

@@ -46,8 +46,8 @@ public:
     // Stores rgb under szName as its 4 bytes (red, green, blue, the high byte); the status.
     LONG SetColor(COLORREF rgb, LPCSTR szName);
     LONG SetColor(COLORREF rgb, LPCSTR szName, HKEY hKeyGiven);
-    // The colour stored under szName: the bytes of a REG_BINARY value of at most 4 bytes,
-    // the missing high ones 0; 0 for anything else (missing, longer, of another type).
+    // The colour stored under szName: the bytes of a value of at most 4 bytes, whatever its
+    // type, the missing high ones 0; 0 when nothing is read (missing, or longer).
     COLORREF GetColor(LPCSTR szName);
     COLORREF GetColor(LPCSTR szName, HKEY hKeyGiven);
     // The same into rgb, whose bytes the value does not supply stay as they were (all of

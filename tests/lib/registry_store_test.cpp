@@ -128,7 +128,7 @@ TEST_F(RegistryStoreTest, ColourIsFourBytesRedFirstAndReadsTakeNoMore) {
     } const reads[] = {
         {"Eight", 0, 0xAABBCCDD},
         {"Three", 0x00070809, 0xAA070809},
-        {"Text", 0, 0xAABBCCDD},
+        {"Text", 0x00636261, 0x00636261},  // "abc" and the NUL stored after it
         {"Missing", 0, 0xAABBCCDD},
     };
     for (const Read& r : reads) {

@@ -85,6 +85,9 @@ void TruncateAndRemove(HWND hwndOwner, LPCSTR szPath) {
     DWORD dwWritten = 0;
     WriteFile(hFile, &mark, 1, &dwWritten, nullptr);
     CloseHandle(hFile);
-    // A failed removal leaves the file one byte long, holding 0xFF; nobody is told.
-    DeleteFileA(szPath);
+    // The contents are gone even when the name stays (a folder where entries may not be
+    // removed, another user's file in a sticky folder): the user must not believe the file
+    // gone, so a failed removal shows the same error.
+    if (!DeleteFileA(szPath))
+        ShowDeleteError(hwndOwner);
 }

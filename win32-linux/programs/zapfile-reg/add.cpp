@@ -81,6 +81,9 @@ int Add(const Command& c) {
     LONG status = c.subkey.empty() ? ERROR_SUCCESS : RegCreateKeyA(c.root, c.subkey.c_str(), &h);
     if (c.subkey.empty())
         h = c.root;
+    // reg.exe answers every key it cannot create with "Access is denied.", a bad path too.
+    if (status == ERROR_BAD_PATHNAME)
+        status = ERROR_ACCESS_DENIED;
     if (status != ERROR_SUCCESS)
         return Fail(status);
     // A bare key is only created; /t or /d alone set the default value, as with reg.exe.

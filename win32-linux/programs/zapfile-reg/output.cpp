@@ -12,6 +12,7 @@ namespace {
 const char* Describe(LONG status) {
     switch (status) {
     case ERROR_FILE_NOT_FOUND:
+    case ERROR_BAD_PATHNAME:  // a key path such as HKCU\\a: reg.exe finds no such key
         return "The system was unable to find the specified registry key or value.";
     case ERROR_ACCESS_DENIED:
         return "Access is denied.";

@@ -39,6 +39,7 @@ enum StatementId {
     kDeleteValue,
     kEnumKey,
     kEnumValue,
+    kCountLevels,
     kStatementCount
 };
 
@@ -158,7 +159,11 @@ bool IsRoot(KeyId key);
 LONG KeyAlive(Database& db, KeyId key);
 // The answer when nothing was found below a key: `status`, or why the key itself is gone.
 LONG Missing(Database& db, KeyId key, LONG status);
-// Follows the levels down from a key; with `create`, makes each missing level.
+// Windows' limit on the depth of the tree, below a root key.
+constexpr size_t kMaxKeyDepth = 512;
+
+// Follows the levels down from a key; with `create`, makes each missing level. A level that
+// would lie deeper than kMaxKeyDepth is not made (ERROR_INVALID_PARAMETER).
 LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* out);
 // Runs a statement on (key) or (key, name) that changes rows; ERROR_FILE_NOT_FOUND when
 // it changed none.

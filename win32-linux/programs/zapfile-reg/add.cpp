@@ -81,7 +81,7 @@ int Add(const Command& c) {
     LONG status = c.subkey.empty() ? ERROR_SUCCESS : RegCreateKeyA(c.root, c.subkey.c_str(), &h);
     if (c.subkey.empty())
         h = c.root;
-    // reg.exe answers every key it cannot create with "Access is denied.", a bad path too.
+    // reg.exe answers a key path that no key can have with "Access is denied.".
     if (status == ERROR_BAD_PATHNAME)
         status = ERROR_ACCESS_DENIED;
     if (status != ERROR_SUCCESS)

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using namespace standin::registry;
 
@@ -114,7 +115,21 @@ std::string_view ValueName(LPCSTR name) {
     return name != nullptr ? name : "";
 }
 
-LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, PHKEY phkResult) {
+// The Explorer's stand-in is the file managers' menus: a verb is opened to be written only
+// while some file manager can take its entry, as on Windows a key under HKEY_CLASSES_ROOT is
+// opened for writing only by a user who may write there. Otherwise a registration would
+// report success that no menu shows.
+LONG MenusTakeVerb(Database& db, KeyId from, const KeyPath& levels) {
+    std::vector<std::string> path;
+    const LONG status = KeyNames(db, from, &path);
+    if (status != ERROR_SUCCESS)
+        return status;
+    path.insert(path.end(), levels.begin(), levels.end());  // "*", "shell", the verb, ...
+    return path.size() < 3 || standin::FileManagersCanTake(path[2]) ? ERROR_SUCCESS
+                                                                    : ERROR_ACCESS_DENIED;
+}
+
+LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, bool write, PHKEY phkResult) {
     if (phkResult == nullptr)
         return ERROR_INVALID_PARAMETER;
     VerbsChanged menus;
@@ -130,6 +145,9 @@ LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, PHKEY phkResult) {
     if ((status = SplitKeyPath(lpSubKey, &levels)) != ERROR_SUCCESS)
         return status;
     if ((status = r.db.Open()) != ERROR_SUCCESS)
+        return status;
+    if (write && PlaceBelow(place, levels) == kAtVerbs &&
+        (status = MenusTakeVerb(r.db, from, levels)) != ERROR_SUCCESS)
         return status;
     KeyId key = 0;
     const sqlite3_int64 changes = sqlite3_total_changes64(r.db.handle());
@@ -166,17 +184,19 @@ LONG SameKey(HKEY hKey, PHKEY phkResult) {
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     if (lpSubKey == nullptr || lpSubKey[0] == '\0')
         return SameKey(hKey, phkResult);
-    return OpenKey(hKey, lpSubKey, false, phkResult);
+    return OpenKey(hKey, lpSubKey, false, true, phkResult);  // all the access there is
 }
 
-LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
-    return OpenKey(hKey, lpSubKey, false, phkResult);
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired,
+                          PHKEY phkResult) {
+    return OpenKey(hKey, lpSubKey, false, (samDesired & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0,
+                   phkResult);
 }
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     if (lpSubKey == nullptr || lpSubKey[0] == '\0')
         return SameKey(hKey, phkResult);
-    return OpenKey(hKey, lpSubKey, true, phkResult);
+    return OpenKey(hKey, lpSubKey, true, true, phkResult);
 }
 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -68,9 +69,10 @@ constexpr const char* kSql[kStatementCount] = {
     // Values come in creation order, as on Windows.
     "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
     // A key and its ancestors up to the root: the key's depth plus one.
-    "WITH RECURSIVE up(id) AS (SELECT ?1 UNION ALL"
+    "WITH RECURSIVE up(id) AS (SELECT ?1 UNION"
     " SELECT keys.parent FROM keys JOIN up ON keys.id = up.id WHERE keys.parent != 0)"
     " SELECT count(*) FROM up",
+    "SELECT parent, name FROM keys WHERE id = ?1",
 };
 
 void RemoveDatabaseFiles(const std::string& path) {
@@ -340,6 +342,23 @@ LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* o
         key = child;
     }
     *out = key;
+    return ERROR_SUCCESS;
+}
+
+LONG KeyNames(Database& db, KeyId key, std::vector<std::string>* names) {
+    names->clear();
+    // Parents are made before their children, so the way up ends; a damaged file whose
+    // parents go round in a circle is stopped by the count.
+    for (size_t count = 0; !IsRoot(key); ++count) {
+        Query q(db, kKeyParent);
+        q.Bind(1, key);
+        const int rc = q.Step();
+        if (rc != SQLITE_ROW || count > (1u << 24))
+            return rc == SQLITE_DONE || rc == SQLITE_ROW ? ERROR_REGISTRY_CORRUPT : StatusOf(rc, false);
+        names->emplace_back(q.Text(1));
+        key = q.Int(0);
+    }
+    std::reverse(names->begin(), names->end());
     return ERROR_SUCCESS;
 }
 

@@ -40,6 +40,7 @@ enum StatementId {
     kEnumKey,
     kEnumValue,
     kCountLevels,
+    kKeyParent,
     kStatementCount
 };
 
@@ -165,6 +166,8 @@ constexpr size_t kMaxKeyDepth = 512;
 // Follows the levels down from a key; with `create`, makes each missing level. A level that
 // would lie deeper than kMaxKeyDepth is not made (ERROR_INVALID_PARAMETER).
 LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* out);
+// The names of the levels from the key's root down to the key (none for a root).
+LONG KeyNames(Database& db, KeyId key, std::vector<std::string>* names);
 // Runs a statement on (key) or (key, name) that changes rows; ERROR_FILE_NOT_FOUND when
 // it changed none.
 LONG Change(Database& db, StatementId id, KeyId key, const std::string_view* name);

@@ -19,7 +19,9 @@ LONG DeleteTree(HKEY root, const char* path) {
     };
     std::vector<Level> levels;
     HKEY h = nullptr;
-    LONG status = RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &h);
+    // Only reading is asked for: a key is deleted through its parent, whatever the parent's
+    // handle may do.
+    LONG status = RegOpenKeyExA(root, path, 0, KEY_READ, &h);
     if (status == ERROR_SUCCESS)
         levels.push_back({h, path});
     char child[kKeyNameBuffer];
@@ -28,7 +30,7 @@ LONG DeleteTree(HKEY root, const char* path) {
         status = RegEnumKeyExA(levels.back().key, 0, child, &cch, nullptr, nullptr, nullptr,
                                nullptr);
         if (status == ERROR_SUCCESS) {
-            status = RegOpenKeyExA(levels.back().key, child, 0, KEY_ALL_ACCESS, &h);
+            status = RegOpenKeyExA(levels.back().key, child, 0, KEY_READ, &h);
             if (status == ERROR_SUCCESS)
                 levels.push_back({h, child});
         } else if (status == ERROR_NO_MORE_ITEMS) {
@@ -51,10 +53,12 @@ int Delete(const Command& c) {
         return 1;
     }
     HKEY h = nullptr;
-    LONG status = RegOpenKeyExA(c.root, c.subkey.c_str(), 0, KEY_ALL_ACCESS, &h);
+    const bool value = c.named || c.unnamed;
+    LONG status =
+        RegOpenKeyExA(c.root, c.subkey.c_str(), 0, value ? KEY_QUERY_VALUE | KEY_SET_VALUE : KEY_READ, &h);
     if (status != ERROR_SUCCESS)
         return Fail(status);
-    if (c.named || c.unnamed) {
+    if (value) {
         const char* name = ValueArg(c);
         status = RegQueryValueExA(h, name, nullptr, nullptr, nullptr, nullptr);
         if (status != ERROR_SUCCESS)

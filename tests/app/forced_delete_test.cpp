@@ -58,6 +58,30 @@ TEST_F(ForcedDeleteTest, RefusedPathsShowTheErrorAndStayUntouched) {
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
+// Each layer of the defence against links on its own: a link named as its target in another
+// folder, and a link to a link, are refused and their targets untouched; a link among the
+// folders above is followed, and the file it leads to is zapped, as rm removes it.
+TEST_F(ForcedDeleteTest, ALinkIsRefusedWhateverItsNameButFoldersAboveAreFollowed) {
+    for (const char* folder : {"d1", "d2", "a", "b", "c"})
+        std::filesystem::create_directory(dir / folder);
+    const std::string sameName = File("d2/f", "precious"), linkToLink = File("c/g", "precious");
+    ASSERT_EQ(0, symlink("../d2/f", (dir / "d1/f").c_str()));
+    ASSERT_EQ(0, symlink("../c/g", (dir / "b/g").c_str()));
+    ASSERT_EQ(0, symlink("../b/g", (dir / "a/g").c_str()));
+    for (const std::string& link : {dir / "d1/f", dir / "a/g"}) {
+        const size_t before = Boxes().size();
+        TruncateAndRemove(nullptr, link.c_str());
+        EXPECT_EQ(before + 1, Boxes().size()) << link;
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+    }
+    EXPECT_EQ("precious", testenv::ReadFile(sameName));
+    EXPECT_EQ("precious", testenv::ReadFile(linkToLink));
+    ASSERT_EQ(0, symlink("d2", (dir / "up").c_str()));
+    TruncateAndRemove(nullptr, (dir / "up/f").c_str());
+    EXPECT_EQ(2u, Boxes().size());
+    EXPECT_FALSE(testenv::Exists(sameName));
+}
+
 // Zaps `path` in a child process as another user than the one who owns the folders (nobody,
 // when the tests run as root; else the same user, whom a read-only folder binds as well).
 // True when the child saw exactly the error box.

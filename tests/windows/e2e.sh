@@ -40,6 +40,10 @@ no-question)
   printf secret >"$file"
   timeout 20 wine "$zapfile" "$(winpath "$file")" || fail "zapfile.exe ended with $? (124: a window waited)"
   [ ! -e "$file" ] || fail "the file is still there"
+  # A link among the folders above is followed, as the system follows it.
+  mkdir "$scratch/real" && printf secret >"$scratch/real/f" && ln -s real "$scratch/up"
+  timeout 20 wine "$zapfile" "$(winpath "$scratch/up/f")" || fail "zapfile.exe ended with $? (124: a window waited)"
+  [ ! -e "$scratch/real/f" ] || fail "the file behind a folder link is still there"
   ;;
 
 question)
@@ -70,6 +74,10 @@ refused)
   # Wine shows a symbolic link as the file it points to: it must still not be written through.
   ln -s target "$scratch/link"
   ln -s nowhere "$scratch/dangling"
+  # A link named as its target in another folder, and a link to a link.
+  mkdir "$scratch/d1" "$scratch/d2" "$scratch/a" "$scratch/b"
+  printf precious >"$scratch/d2/f" && ln -s ../d2/f "$scratch/d1/f"
+  ln -s ../target "$scratch/b/target" && ln -s ../b/target "$scratch/a/target"
   deep="$scratch/$(printf 'd%.0s' {1..120})/$(printf 'e%.0s' {1..120})"
   mkdir -p "$deep"
   printf long >"$deep/long.txt"  # longer than the buffers: refused whole, never shortened
@@ -77,6 +85,7 @@ refused)
   before=$(snapshot)
   for target in "$(winpath "$scratch/read-only")" "$(winpath "$scratch/folder")" \
                 "$(winpath "$scratch/link")" "$(winpath "$scratch/dangling")" \
+                "$(winpath "$scratch/d1/f")" "$(winpath "$scratch/a/target")" \
                 "$(winpath "$deep/long.txt")" NUL CON '\\.\NUL' '\\.\CON'; do
     start_zapfile "$target"
     text=$(window_text Error.) || fail "no error box for $target"

@@ -69,6 +69,8 @@ TEST(ZapfileReg, MissingNamesAndBadSyntaxFailWithExitCodeOneAndWriteNothing) {
           {{"add", kKey, "/v"}, "", 1, "", kBadAdd},
           {{"add", kKey, "/t", "REG_DWORD", "/d", "4294967296", "/f"}, "", 1, "", kBadAdd},
           {{"add", kKey, "/t", "REG_BINARY", "/d", "0g", "/f"}, "", 1, "", kBadAdd},
+          {{"add", kKey, "/t", "REG_DWORD", "/d", "0x 1F", "/f"}, "", 1, "", kBadAdd},
+          {{"add", kKey, "/t", "REG_QWORD", "/d", "0x-1", "/f"}, "", 1, "", kBadAdd},
           {{"frob", kKey}, "", 1, "", "ERROR: Invalid syntax.\nType \"REG /?\" for usage.\n"},
           // A level that starts with a backslash: no such key, and none can be made.
           {{"query", "HKCU\\\\Software"}, "", 1, "", kNotFound},

@@ -3,6 +3,7 @@
 // bytes turned into what query prints.
 #include "programs/zapfile-reg/reg.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -12,11 +13,15 @@
 namespace reg {
 namespace {
 
+// Decimal digits, or 0x and hexadecimal ones: nothing else, not even the blanks or the sign
+// that strtoull would pass over.
 bool ParseNumber(const std::string& text, unsigned long long max, unsigned long long* out) {
-    if (text.empty() || text[0] == '-' || text[0] == '+' ||
-        isspace(static_cast<unsigned char>(text[0])))
-        return false;
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    if (text.size() == (hex ? 2u : 0u))
+        return false;
+    for (size_t i = hex ? 2 : 0; i < text.size(); ++i)
+        if (!(hex ? isxdigit : isdigit)(static_cast<unsigned char>(text[i])))
+            return false;
     char* end = nullptr;
     errno = 0;
     const unsigned long long n = strtoull(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10);
@@ -96,22 +101,20 @@ unsigned long long LittleEndian(const std::vector<BYTE>& data, size_t size) {
 }  // namespace
 
 std::string FormatData(DWORD type, const std::vector<BYTE>& data) {
-    const char* chars = reinterpret_cast<const char*>(data.data());
     char number[32];
     switch (type) {
     case REG_SZ:
-    case REG_EXPAND_SZ:
-        return std::string(chars, strnlen(chars, data.size()));
+    case REG_EXPAND_SZ:  // up to the first NUL, if any (an empty value has no bytes at all)
+        return std::string(data.begin(), std::find(data.begin(), data.end(), 0));
     case REG_MULTI_SZ: {
         // reg.exe joins the strings with a written "\0".
         std::string text;
-        size_t at = 0;
-        while (at < data.size() && data[at] != 0) {
-            const size_t len = strnlen(chars + at, data.size() - at);
+        for (auto at = data.begin(); at != data.end() && *at != 0;) {
+            const auto end = std::find(at, data.end(), 0);
             if (!text.empty())
                 text += "\\0";
-            text.append(chars + at, len);
-            at += len + 1;
+            text.append(at, end);
+            at = end == data.end() ? end : end + 1;
         }
         return text;
     }

@@ -115,18 +115,16 @@ std::string_view ValueName(LPCSTR name) {
     return name != nullptr ? name : "";
 }
 
-// The Explorer's stand-in is the file managers' menus: a verb is opened to be written only
-// while some file manager can take its entry, as on Windows a key under HKEY_CLASSES_ROOT is
-// opened for writing only by a user who may write there. Otherwise a registration would
-// report success that no menu shows.
+// The file managers' menus stand for the Explorer: a verb is opened to be written only while
+// one of them can take its entry (as only a user who may write there opens a key of
+// HKEY_CLASSES_ROOT to write), else a registration would succeed that no menu shows.
 LONG MenusTakeVerb(Database& db, KeyId from, const KeyPath& levels) {
-    std::vector<std::string> path;
+    std::vector<std::string> path;  // "*", "shell", the verb, ...
     const LONG status = KeyNames(db, from, &path);
-    if (status != ERROR_SUCCESS)
+    path.insert(path.end(), levels.begin(), levels.end());
+    if (status != ERROR_SUCCESS || path.size() < 3)
         return status;
-    path.insert(path.end(), levels.begin(), levels.end());  // "*", "shell", the verb, ...
-    return path.size() < 3 || standin::FileManagersCanTake(path[2]) ? ERROR_SUCCESS
-                                                                    : ERROR_ACCESS_DENIED;
+    return standin::FileManagersCanTake(path[2]) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
 LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, bool write, PHKEY phkResult) {

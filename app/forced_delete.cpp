@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "text_helpers.h"
+
 namespace {
 
 // What may not be written through: a folder, a link or junction (its target would be hit),
@@ -100,6 +102,13 @@ void ShowDeleteError(HWND hwndOwner) {
 }
 
 void TruncateAndRemove(HWND hwndOwner, LPCSTR szPath) {
+    // MAX_TEXT counts bytes, as the "A" calls do; in UTF-8 a character takes one to four.
+    // The system would take a longer path whose characters are fewer than MAX_PATH; the
+    // program holds to one limit wherever the path came from.
+    if (strlen(szPath) > static_cast<size_t>(MAX_TEXT)) {
+        ShowDeleteError(hwndOwner);
+        return;
+    }
     // The file is checked before anything is written: a FIFO, a device or a link's target is
     // never touched. A name that does not exist yet is created, as an emptying open would,
     // but only as a new name: where a link to nowhere stands, a system that follows links

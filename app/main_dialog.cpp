@@ -91,7 +91,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
     app.hIcon = LoadIconA(hInstance, MAKEINTRESOURCE(IDI_APP));
     app.hInstance = hInstance;
     const char* szTail = lpCmdLine != nullptr ? lpCmdLine : "";
-    // A tail that does not fit is refused whole: a shortened path could name another file.
+    // A tail that does not fit is refused whole: a shortened path could name another file,
+    // and a cut could fall inside a character. Its length counts bytes, whatever the number
+    // of characters.
     if (strlen(szTail) > static_cast<size_t>(MAX_TEXT)) {
         ShowDeleteError(nullptr);
         return 0;

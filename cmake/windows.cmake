@@ -13,7 +13,8 @@ target_include_directories(zapfile_platform INTERFACE ${CMAKE_SOURCE_DIR}/cmake/
 # RC_INVOKED itself) against the real <windows.h>.
 add_library(zapfile_resources OBJECT res/zapfile.rc)
 target_include_directories(zapfile_resources PRIVATE ${CMAKE_SOURCE_DIR}/res)
-file(GLOB ZAPFILE_RES_DEPS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.h)
+file(GLOB ZAPFILE_RES_DEPS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.ico ${CMAKE_SOURCE_DIR}/res/*.h
+     ${CMAKE_SOURCE_DIR}/res/*.manifest)
 set_source_files_properties(res/zapfile.rc PROPERTIES OBJECT_DEPENDS "${ZAPFILE_RES_DEPS}")
 
 # Everything the C and C++ runtimes need is linked in: the program imports system DLLs only.

@@ -37,14 +37,19 @@ char* RegistryKey::GetString(LPCSTR szName) {
 
 char* RegistryKey::GetModulePath(HINSTANCE hModule) {
     char* block = AllocZeroed(TEXT_BUFFER_SIZE);
-    if (block != nullptr)
-        GetModuleFileNameA(hModule, block, MAX_TEXT);
+    if (block == nullptr)
+        return nullptr;
+    // A path that fills the whole block did not fit: the system cut it, maybe inside a
+    // character, and a cut path names another file. It is not kept.
+    const DWORD cch = GetModuleFileNameA(hModule, block, TEXT_BUFFER_SIZE);
+    if (cch == 0 || cch >= static_cast<DWORD>(TEXT_BUFFER_SIZE))
+        ZeroFill(block, TEXT_BUFFER_SIZE);
     return block;
 }
 
 namespace {
 
-// The longest program path whose command line, '"' path '" "%1"', fits MAX_TEXT characters.
+// The longest program path whose command line, '"' path '" "%1"', fits MAX_TEXT bytes.
 constexpr size_t kMaxProgramPath = MAX_TEXT - 7;
 
 // Appends szText to the text of *pcchUsed characters in a TEXT_BUFFER_SIZE block; false, with
@@ -65,8 +70,9 @@ int RegistryKey::RegisterShellVerb(LPCSTR szClass, LPCSTR szVerb, LPCSTR szProgr
     char* szScratch = AllocZeroed(TEXT_BUFFER_SIZE);
     if (szScratch == nullptr)
         return 0;
-    // Refused whole: a shortened path could start another program.
-    if (strlen(szProgram) > kMaxProgramPath) {
+    // Refused whole: a shortened path could start another program. An empty one is a module
+    // path that could not be read.
+    if (szProgram[0] == '\0' || strlen(szProgram) > kMaxProgramPath) {
         GlobalFree(szScratch);
         return 0;
     }

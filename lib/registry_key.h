@@ -24,7 +24,8 @@ public:
     // owns the block.
     char* GetString(LPCSTR szName);
     // A new 261-byte block holding the full path of the module's file (uses nothing of the
-    // object). The caller owns the block.
+    // object); empty when the path is longer than MAX_TEXT bytes or cannot be read, never a
+    // part of it. The caller owns the block.
     char* GetModulePath(HINSTANCE hModule);
 
     // Puts the verb szVerb into the context menu of the classes szClass and szClass2, below
@@ -32,9 +33,10 @@ public:
     // through this object's hKey, which is left on the last key reached) gets the default
     // value "szProgram" "%1" as REG_SZ. The second class is done even when the first fails.
     // Returns 1 when both command keys were reached (a failed value write is not detected),
-    // else 0; keys created before a failure stay. A program path longer than 253 characters
-    // would not fit the 260-character command line: it is refused with 0 before any registry
-    // work, so nothing is created or written.
+    // else 0; keys created before a failure stay. A program path longer than 253 bytes would
+    // not fit the 260-byte command line: it is refused with 0 before any registry work, so
+    // nothing is created or written; so is an empty one. Lengths count bytes, whatever the
+    // number of characters.
     int RegisterShellVerb(LPCSTR szClass, LPCSTR szVerb, LPCSTR szProgram, LPCSTR szClass2);
     // Removes, leaf first and each only when it has no subkeys, the verb's "command" and verb
     // keys of both classes, then szClass2's "shell" key and szClass2 itself; szClass keeps its

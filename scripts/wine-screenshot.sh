@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # scripts/wine-screenshot.sh
-# Takes pictures of zapfile.exe's main window and of its "Ie Ext" dialog as Wine draws them,
-# on a virtual display and in a throw-away Wine prefix: docs/wine-main-window.png and
-# docs/wine-ie-ext.png.
+# Takes pictures of zapfile.exe as Wine draws it, on a virtual display and in a throw-away
+# Wine prefix: the question asked for a name in Greek and with ✓ (docs/wine-confirm-box.png),
+# the main window with that name in its field (docs/wine-main-window.png) and its "Ie Ext"
+# dialog (docs/wine-ie-ext.png). No file is touched: the question is answered No.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/build-windows.sh" >/dev/null
@@ -13,15 +14,24 @@ trap 'world stop "$world"' EXIT
 world start "$world" >/dev/null
 mkdir -p "$root/docs"
 world run "$world" bash -c '
-  timeout 60 wine "$1/build-windows/zapfile.exe" &
-  timeout 30 wine "$1/build-windows/wintest.exe" "Ko Zapfile" wait
+  zapfile=$1/build-windows/zapfile.exe wintest=$1/build-windows/wintest.exe docs=$1/docs
+  win() { timeout 30 wine "$wintest" "$@"; }
+  name="Z:\\home\\zoë\\Ελληνικά ✓\\café.txt"
+  timeout 60 wine "$zapfile" "$name" &
+  win Cofirm wait
   sleep 1  # the controls paint after the window shows
-  import -window "Ko Zapfile" "$1/docs/wine-main-window.png"
-  timeout 30 wine "$1/build-windows/wintest.exe" "Ko Zapfile" press 1004
-  timeout 30 wine "$1/build-windows/wintest.exe" "Ie Ext" wait
+  import -window Cofirm "$docs/wine-confirm-box.png"
+  win Cofirm click 7  # No
+  timeout 60 wine "$zapfile" &
+  win "Ko Zapfile" wait
+  win "Ko Zapfile" set 1002 "$name"
   sleep 1
-  import -window "Ie Ext" "$1/docs/wine-ie-ext.png"
-  timeout 30 wine "$1/build-windows/wintest.exe" "Ie Ext" cancel
-  timeout 30 wine "$1/build-windows/wintest.exe" "Ko Zapfile" cancel
+  import -window "Ko Zapfile" "$docs/wine-main-window.png"
+  win "Ko Zapfile" press 1004
+  win "Ie Ext" wait
+  sleep 1
+  import -window "Ie Ext" "$docs/wine-ie-ext.png"
+  win "Ie Ext" cancel
+  win "Ko Zapfile" cancel
   wait' _ "$root"
-echo "Saved $root/docs/wine-main-window.png and $root/docs/wine-ie-ext.png"
+echo "Saved $root/docs/wine-confirm-box.png, wine-main-window.png and wine-ie-ext.png"

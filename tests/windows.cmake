@@ -16,7 +16,9 @@ target_include_directories(gtest_main_windows SYSTEM PUBLIC ${GTEST_SOURCE_DIR}/
 # The unit tests of lib/, from the very sources the Linux build runs against the stand-in.
 file(GLOB TEST_LIB_SOURCES CONFIGURE_DEPENDS lib/*.cpp)
 # (tests/support is left out: its process.h would hide the C runtime's own <process.h>.)
-add_executable(test_lib ${TEST_LIB_SOURCES})
+# They carry the program's resources, its manifest among them, so that the "A" calls speak
+# UTF-8 in them as in the program.
+add_executable(test_lib ${TEST_LIB_SOURCES} $<TARGET_OBJECTS:zapfile_resources>)
 target_link_libraries(test_lib PRIVATE zapfile_lib gtest_main_windows)
 target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 
@@ -24,10 +26,11 @@ target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 add_library(record_sizes OBJECT windows/record_sizes.c)
 target_link_libraries(record_sizes PRIVATE zapfile_platform)
 
-# Finds another program's window and presses its buttons, from inside Wine.
+# Finds another program's window and presses its buttons, from inside Wine. It takes its
+# arguments through wmain, in UTF-16, whatever the ANSI code page.
 add_executable(wintest windows/wintest.cpp)
-target_link_libraries(wintest PRIVATE user32)
-target_link_options(wintest PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
+target_link_libraries(wintest PRIVATE user32 psapi)
+target_link_options(wintest PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS} -municode)
 
 # ---- Tests ----------------------------------------------------------------------------------
 # The first test makes the Wine prefix and the last removes it; the tests between share it,

@@ -25,6 +25,24 @@ TEST_F(ForcedDeleteTest, EmptiesMarksAndRemovesARegularFile) {
     EXPECT_TRUE(Boxes().empty());
 }
 
+TEST_F(ForcedDeleteTest, PathLimitCountsBytesNotCharacters) {
+    // Names of three-byte characters: 260 bytes is far fewer than 260 characters. Both
+    // files exist; only the path within the limit is zapped.
+    const std::string folder = dir.path().string() + "/";
+    std::string name;
+    while (folder.size() + name.size() + 3 <= 260 - 4)
+        name += "語";
+    name += std::string(260 - 4 - folder.size() - name.size(), 'a');
+    const std::string fits = File(name + ".txt"), over = File(name + "b.txt");
+    ASSERT_EQ(260u, fits.size());
+    TruncateAndRemove(nullptr, over.c_str());
+    TruncateAndRemove(nullptr, fits.c_str());
+    EXPECT_EQ("secret", testenv::ReadFile(over));
+    EXPECT_FALSE(testenv::Exists(fits));
+    ASSERT_EQ(1u, Boxes().size());
+    EXPECT_EQ("Couldn't delete file.", Boxes()[0].text);
+}
+
 TEST_F(ForcedDeleteTest, RefusedPathsShowTheErrorAndStayUntouched) {
     const std::string target = File("target.txt", "precious");
     const std::string readOnly = File("read-only.txt", "keep me");

@@ -62,7 +62,7 @@ TEST_F(ZapfileTest, NameWithAQuoteIsRefusedAndNoOtherFileTouched) {
     const std::string quoted = File("say\"hi\"");
     const std::string unquoted = File("sayhi");  // what quote removal would have named
     r = testproc::Run({ZAPFILE_BIN, quoted}, Env());
-    EXPECT_EQ(0, r.exitCode);
+    EXPECT_EQ(1, r.exitCode);
     EXPECT_NE(std::string::npos, r.err.find("Couldn't delete file."));
     EXPECT_EQ("secret", testenv::ReadFile(quoted));
     EXPECT_EQ("secret", testenv::ReadFile(unquoted));

@@ -67,6 +67,59 @@ TEST_F(RegistryTest, QueryGivesTheSizeNeededWritingNoBytePastTheBufferAndMissing
     EXPECT_EQ(5u, size);
     EXPECT_EQ("#####", buffer.substr(3));
     EXPECT_EQ(Get(key_, "Missing"), Value(ERROR_FILE_NOT_FOUND, 0, ""));
+    // Asked for the size alone, a missing value has none; a buffer's size is left as it was.
+    size = 77;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegQueryValueExA(key_, "Missing", nullptr, nullptr, nullptr, &size));
+    EXPECT_EQ(0u, size);
+    size = 8;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegQueryValueExA(key_, "Missing", nullptr, nullptr, Data(buffer), &size));
+    EXPECT_EQ(8u, size);
+    EXPECT_EQ(std::string(8, '#'), buffer);
+}
+
+// The data is handed out before the name: data that does not fit leaves the name and its
+// count alone; a name that does not fit still gets the type, the size and the data, and as
+// much of the name as fits before a NUL, its count unchanged. Nothing lands past a count.
+TEST_F(RegistryTest, EnumValueGivesTheDataBeforeTheNameAndNeverWritesPastABuffer) {
+    const std::string stored("hello\0", 6);
+    ASSERT_EQ(ERROR_SUCCESS, Set(key_, "Abcdef", REG_SZ, stored));
+    struct Case {
+        DWORD cchName, cbData;
+        LONG status;
+        DWORD cchAfter;
+        std::string name, data;
+    };
+    const std::string untouched(8, '#');
+    const Case kCases[] = {
+        {8, 8, ERROR_SUCCESS, 6, std::string("Abcdef\0#", 8), stored + "##"},
+        {3, 8, ERROR_MORE_DATA, 3, std::string("Ab\0#####", 8), stored + "##"},
+        {6, 6, ERROR_MORE_DATA, 6, std::string("Abcde\0##", 8), stored + "##"},
+        {0, 8, ERROR_MORE_DATA, 0, untouched, stored + "##"},
+        {8, 5, ERROR_MORE_DATA, 8, untouched, untouched},
+        {3, 2, ERROR_MORE_DATA, 3, untouched, untouched},
+        {0, 0, ERROR_MORE_DATA, 0, untouched, untouched},
+    };
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(testing::Message() << "name buffer " << c.cchName << ", data " << c.cbData);
+        std::string name = untouched, data = untouched;
+        DWORD cch = c.cchName, type = 0xdead, size = c.cbData;
+        EXPECT_EQ(c.status,
+                  RegEnumValueA(key_, 0, name.data(), &cch, nullptr, &type, Data(data), &size));
+        EXPECT_EQ(c.cchAfter, cch);
+        EXPECT_EQ(c.name, name);
+        EXPECT_EQ(c.data, data);
+        EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+        EXPECT_EQ(6u, size);
+    }
+    // Without a data buffer only the name can be too small.
+    std::string name = untouched;
+    DWORD cch = 2, type = 0xdead, size = 0;
+    EXPECT_EQ(ERROR_MORE_DATA,
+              RegEnumValueA(key_, 0, name.data(), &cch, nullptr, &type, nullptr, &size));
+    EXPECT_EQ(std::make_tuple(2u, static_cast<DWORD>(REG_SZ), 6u), std::tie(cch, type, size));
+    EXPECT_EQ(std::string("A\0######", 8), name);
 }
 
 TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheirSpelling) {

@@ -47,10 +47,16 @@ protected:
 };
 
 TEST_F(ShellVerbTest, CommandLineIsTheQuotedPathAndQuotedPercentOneOrNothing) {
-    // 1 + 253 + 6 = 260 characters, the longest command line; stored with its NUL: 261 bytes.
+    // 1 + 253 + 6 = 260 bytes, the longest command line; stored with its NUL: 261 bytes.
     const std::string longest = "C:\\" + std::string(246, 'p') + ".exe";
     ASSERT_EQ(253u, longest.size());
-    for (const std::string& program : {std::string(kProgram), longest}) {  // the second rewrites
+    // As many bytes in 82 characters of three bytes each (UTF-8, the program's code page).
+    std::string wide = "C:\\";
+    for (int i = 0; i < 82; ++i)
+        wide += "語";
+    wide += ".exe";
+    ASSERT_EQ(253u, wide.size());
+    for (const std::string& program : {std::string(kProgram), longest, wide}) {  // each rewrites
         EXPECT_EQ(1, key.RegisterShellVerb(kFirst, kVerb, program.c_str(), kSecond));
         for (const std::string cls : {kFirst, kSecond}) {
             const auto stored = Default(cls + kCommand);
@@ -59,10 +65,12 @@ TEST_F(ShellVerbTest, CommandLineIsTheQuotedPathAndQuotedPercentOneOrNothing) {
         }
     }
     Wipe();
-    // One character more is refused whole, before anything is made.
-    EXPECT_EQ(0, key.RegisterShellVerb(kFirst, kVerb, (longest + "x").c_str(), kSecond));
-    EXPECT_FALSE(Exists(kFirst));
-    EXPECT_FALSE(Exists(kSecond));
+    // One byte more is refused whole, before anything is made, and so is an empty path.
+    for (const std::string& program : {longest + "x", wide + "x", std::string()}) {
+        EXPECT_EQ(0, key.RegisterShellVerb(kFirst, kVerb, program.c_str(), kSecond));
+        EXPECT_FALSE(Exists(kFirst));
+        EXPECT_FALSE(Exists(kSecond));
+    }
 }
 
 TEST_F(ShellVerbTest, AClassThatCannotBeReachedFailsButTheOtherIsStillWritten) {

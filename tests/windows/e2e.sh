@@ -4,6 +4,9 @@
 # Runs in a Wine world (wine-world.sh run):
 #
 #   e2e.sh no-question|question|refused|main-window|ie-ext ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR
+#
+# The world's ANSI code page is 1252 (wine-world.sh): names in other scripts reach the program
+# whole only through the UTF-8 code page its manifest asks for.
 set -uo pipefail
 
 [ $# -eq 4 ] || { echo "usage: e2e.sh CASE ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR" >&2; exit 2; }
@@ -29,17 +32,45 @@ finish() {
 }
 window() { timeout 40 wine "$wintest" "$@" || fail "wintest $*"; }
 window_text() { timeout 40 wine "$wintest" "$1" text "${2:-65535}" | tr -d '\r'; }  # 65535: a box's text
+# A file name that makes the Windows path DIR\NAME exactly BYTES bytes long: as many
+# three-byte characters as fit, then ASCII letters; far fewer characters than bytes. Without
+# a blank in DIR, Wine passes the path as the whole tail, unquoted.
+name_of_bytes() {
+  local room=$(($2 - $(printf '%s\\' "$(winpath "$1")" | wc -c) - 4)) name=  # 4: ".txt"
+  while [ "$room" -ge 3 ]; do name+=語 room=$((room - 3)); done
+  while [ "$room" -gt 0 ]; do name+=a room=$((room - 1)); done
+  printf %s.txt "$name"
+}
+# Wine's reg writes to a pipe in the OEM code page (437), where these names become '?'; to a
+# terminal it writes UTF-8. So it gets one, wide enough for a line not to wrap, and the
+# terminal's controls are taken out.
+reg_query() {
+  SHELL=/bin/bash script -qec "stty cols 2000; wine reg query $(printf '%q ' "$@")" /dev/null </dev/null |
+    sed 's/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r//g'
+}
 
 rm -rf "$scratch"
 mkdir -p "$scratch"
 
 case $case_name in
 no-question)
+  # Each target is zapped without a question; beside it stand names that the ANSI conversion
+  # would make the same: other characters where it puts '?', and what its best fit makes of
+  # "Σα" (S and a). None of them may be touched. (Wine quotes a path with a blank.)
   wine reg add 'HKCU\Software\Zapfile' /v bAskUser /t REG_SZ /d 0 /f >/dev/null || fail "reg add"
-  file="$scratch/a b.txt"
-  printf secret >"$file"
-  timeout 20 wine "$zapfile" "$(winpath "$file")" || fail "zapfile.exe ended with $? (124: a window waited)"
-  [ ! -e "$file" ] || fail "the file is still there"
+  # The longest tail taken: 260 bytes, in about 90 characters.
+  longest=$(name_of_bytes "$scratch" 260)
+  targets=("a b.txt" 日本語の報告.txt Ελληνικά.txt ✓.txt café✓.txt Σα.txt "$longest")
+  bystanders=(報告の日本語.txt Ελληνική.txt ✗.txt café✗.txt Sa.txt)
+  for name in "${targets[@]}" "${bystanders[@]}"; do printf secret >"$scratch/$name"; done
+  for name in "${targets[@]}"; do
+    timeout 20 wine "$zapfile" "$(winpath "$scratch/$name")" ||
+      fail "zapfile.exe ended with $? on $name (124: a window waited)"
+    [ ! -e "$scratch/$name" ] || fail "$name is still there"
+  done
+  for name in "${bystanders[@]}"; do
+    [ "$(cat "$scratch/$name" 2>/dev/null)" = secret ] || fail "$name was touched"
+  done
   # A link among the folders above is followed, as the system follows it.
   mkdir "$scratch/real" && printf secret >"$scratch/real/f" && ln -s real "$scratch/up"
   timeout 20 wine "$zapfile" "$(winpath "$scratch/up/f")" || fail "zapfile.exe ended with $? (124: a window waited)"
@@ -48,7 +79,7 @@ no-question)
 
 question)
   wine reg delete 'HKCU\Software\Zapfile' /f >/dev/null 2>&1
-  file="$scratch/keep me.txt"
+  file="$scratch/keep me ✓ 日本語.txt"
   printf secret >"$file"
   for answer in 7 6; do  # IDNO, then IDYES
     start_zapfile "$(winpath "$file")"
@@ -81,12 +112,17 @@ refused)
   deep="$scratch/$(printf 'd%.0s' {1..120})/$(printf 'e%.0s' {1..120})"
   mkdir -p "$deep"
   printf long >"$deep/long.txt"  # longer than the buffers: refused whole, never shortened
+  # 261 bytes in about 90 characters: refused too. Cut to 260 it would name the file beside.
+  over=$(name_of_bytes "$scratch" 261)
+  printf long >"$scratch/$over"
+  printf bystander >"$scratch/${over%t}"
   snapshot() { (cd "$scratch" && find . -printf '%p %y %l %m %s\n' | sort && find . -type f -exec md5sum {} + | sort); }
   before=$(snapshot)
   for target in "$(winpath "$scratch/read-only")" "$(winpath "$scratch/folder")" \
                 "$(winpath "$scratch/link")" "$(winpath "$scratch/dangling")" \
                 "$(winpath "$scratch/d1/f")" "$(winpath "$scratch/a/target")" \
-                "$(winpath "$deep/long.txt")" NUL CON '\\.\NUL' '\\.\CON'; do
+                "$(winpath "$deep/long.txt")" "$(winpath "$scratch/$over")" \
+                NUL CON '\\.\NUL' '\\.\CON'; do
     start_zapfile "$target"
     text=$(window_text Error.) || fail "no error box for $target"
     [ "$text" = "Couldn't delete file." ] || fail "error box says \"$text\" for $target"
@@ -99,9 +135,14 @@ refused)
 main-window)
   # "..." opens Wine's "Open" dialog; the name put into it lands in the field, "Delete!" zaps
   # it, the window stays, and Escape closes it.
-  file="$scratch/chosen.txt"
+  file="$scratch/日本語の報告.txt"
   printf secret >"$file"
   start_zapfile
+  # The controls are those of the common controls 6, as the manifest asks, not the system
+  # folder's older comctl32.
+  comctl=$(timeout 40 wine "$wintest" "Ko Zapfile" module comctl32.dll | tr -d '\r')
+  [[ "$comctl" == *\\winsxs\\*common-controls_6595b64144ccf1df_6.* ]] ||
+    fail "the program uses \"$comctl\", not the common controls 6"
   window "Ko Zapfile" press 1001
   window Open set 0x47C "$(winpath "$file")"  # cmb13, the file-name box
   window Open click 1  # IDOK
@@ -110,15 +151,28 @@ main-window)
   window "Ko Zapfile" press 1003
   for _ in $(seq 50); do [ -e "$file" ] || break; sleep 0.1; done
   [ ! -e "$file" ] || fail "Delete! left the chosen file"
+  # A path of 261 bytes, though of fewer characters than the system would take, is refused.
+  over=$(name_of_bytes "$scratch" 261)
+  printf long >"$scratch/$over"
+  window "Ko Zapfile" set 1002 "$(winpath "$scratch/$over")"
+  window "Ko Zapfile" press 1003
+  text=$(window_text Error.) || fail "no error box for 261 bytes"
+  [ "$text" = "Couldn't delete file." ] || fail "error box says \"$text\""
+  window Error. click 1
+  [ "$(cat "$scratch/$over")" = long ] || fail "Delete! took a path of 261 bytes"
   window "Ko Zapfile" cancel
   finish
   ;;
 
 ie-ext)
   # "Register" puts the entry under every file and under the program's own class, read back
-  # with Wine's own reg; "Unregister" takes it away.
+  # with Wine's own reg; "Unregister" takes it away. The program runs from a folder whose
+  # name is in no ANSI code page, so its path reaches the registry only in UTF-8.
   wine reg delete 'HKCR\*\shell\Zapfile' /f >/dev/null 2>&1
   wine reg delete 'HKCR\Zapfile' /f >/dev/null 2>&1
+  program="$scratch/Zäpf ✓ 日本語/zapfile.exe"
+  mkdir -p "${program%/*}" && cp "$zapfile" "$program" || fail "cannot copy the program"
+  zapfile=$program
   start_zapfile
   window "Ko Zapfile" press 1004
   for button in 1001:Register 1003:Unregister; do
@@ -128,7 +182,7 @@ ie-ext)
     [ "$text" = "Ie Ext ${button#*:} Successful." ] || fail "${button#*:}'s box says \"$text\""
     window "$caption" click 1
     for key in 'HKCR\*\shell\Zapfile\command' 'HKCR\Zapfile\shell\Zapfile\command'; do
-      value=$(wine reg query "$key" /ve 2>&1 | tr -d '\r' | grep REG_)
+      value=$(reg_query "$key" /ve 2>&1 | grep REG_)
       expected="    (Default)    REG_SZ    \"$(winpath "$zapfile")\" \"%1\""
       [ "${button#*:}" = Register ] || expected=
       [ "$value" = "$expected" ] || fail "after ${button#*:}, $key holds \"$value\""

@@ -14,6 +14,11 @@ shift 2
 
 world_env() {
   export WINEPREFIX="$dir/prefix" WINEARCH=win64 WINEDEBUG=-all
+  # Wine reads Unix file names and arguments in the locale's character set: a UTF-8 locale
+  # lets every name through. C.UTF-8 is on every Debian machine, and under it Windows'
+  # ANSI code page is 1252, as on a Western European or American Windows.
+  unset LANGUAGE
+  export LC_ALL=C.UTF-8
   # No Mono or Gecko installer asking for the network, no menu entries for the desktop.
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   if [ -s "$dir/display" ]; then

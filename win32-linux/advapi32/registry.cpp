@@ -7,7 +7,6 @@
 
 #include <windows.h>
 
-#include "advapi32/registry.h"
 #include "advapi32/registry_handles.h"
 #include "advapi32/registry_store.h"
 #include "shell32/file_manager_menus.h"
@@ -139,6 +138,13 @@ LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, bool write, PHKEY phkResul
     if (status != ERROR_SUCCESS)
         return status;
     *phkResult = nullptr;
+    // NOTE: Windows lets a path below the predefined HKEY_CLASSES_ROOT start with one
+    // backslash when a key is opened, not when it is created or deleted: a lone "\" opens the
+    // root as a new handle, "\x" opens "x" and "\\x" is still a bad path name. A handle that
+    // the root was opened as gets no such leave.
+    if (!create && PredefinedKey(hKey) == kClassesRootId && lpSubKey != nullptr &&
+        lpSubKey[0] == '\\')
+        ++lpSubKey;
     KeyPath levels;
     if ((status = SplitKeyPath(lpSubKey, &levels)) != ERROR_SUCCESS)
         return status;
@@ -161,8 +167,12 @@ LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, bool write, PHKEY phkResul
     return menus.Note(ERROR_SUCCESS, created ? place : kOffVerbs);
 }
 
-// RegOpenKeyA and RegCreateKeyA hand back the very handle they were given for an empty
-// subkey, as Windows does; nothing else about the key is checked.
+bool IsEmpty(LPCSTR lpSubKey) {
+    return lpSubKey == nullptr || lpSubKey[0] == '\0';
+}
+
+// RegCreateKeyA hands back the very handle it was given for an empty subkey once the handle
+// is known.
 LONG SameKey(HKEY hKey, PHKEY phkResult) {
     if (phkResult == nullptr)
         return ERROR_INVALID_PARAMETER;
@@ -180,19 +190,29 @@ LONG SameKey(HKEY hKey, PHKEY phkResult) {
 // ---- advapi32 -----------------------------------------------------------------------------
 
 LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    if (lpSubKey == nullptr || lpSubKey[0] == '\0')
-        return SameKey(hKey, phkResult);
+    // NOTE: for an empty subkey Windows hands back the handle it was given without looking at
+    // it: RegOpenKeyA(NULL, NULL, &h) succeeds and sets h to NULL.
+    if (phkResult != nullptr && IsEmpty(lpSubKey)) {
+        *phkResult = hKey;
+        return ERROR_SUCCESS;
+    }
     return OpenKey(hKey, lpSubKey, false, true, phkResult);  // all the access there is
 }
 
 LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired,
                           PHKEY phkResult) {
+    // A predefined key opened with an empty subkey is that key's own handle, as passed; any
+    // other key gets a new handle.
+    if (phkResult != nullptr && IsEmpty(lpSubKey) && PredefinedKey(hKey) != 0) {
+        *phkResult = hKey;
+        return ERROR_SUCCESS;
+    }
     return OpenKey(hKey, lpSubKey, false, (samDesired & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0,
                    phkResult);
 }
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
-    if (lpSubKey == nullptr || lpSubKey[0] == '\0')
+    if (IsEmpty(lpSubKey))
         return SameKey(hKey, phkResult);
     return OpenKey(hKey, lpSubKey, true, true, phkResult);
 }
@@ -233,6 +253,10 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
                              LPBYTE lpData, LPDWORD lpcbData) {
     if (lpReserved != nullptr || (lpData != nullptr && lpcbData == nullptr))
         return ERROR_INVALID_PARAMETER;
+    // NOTE: asked for the size alone, Windows sets it to 0 before it looks for the value (a
+    // null handle aside), so a query that fails reports no data.
+    if (lpData == nullptr && lpcbData != nullptr && hKey != nullptr)
+        *lpcbData = 0;
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId key = 0;
@@ -371,14 +395,23 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
     if (lpValueName == nullptr || lpcchValueName == nullptr || lpReserved != nullptr ||
         (lpData != nullptr && lpcbData == nullptr))
         return ERROR_INVALID_PARAMETER;
+    // NOTE: Windows hands out the data before the name. Data that does not fit its buffer
+    // gives ERROR_MORE_DATA with the type and the size needed, and neither the name nor its
+    // count is written. A name that does not fit gives ERROR_MORE_DATA after the type, the size
+    // and the data: as much of the name as the buffer holds before a NUL is written, and the
+    // count is left as it was.
     return EnumerateOne(hKey, kEnumValue, dwIndex, [&](Query& q) {
         const std::string_view name = q.Text(0);
-        if (*lpcchValueName <= name.size())
-            return static_cast<LONG>(ERROR_MORE_DATA);
         const LONG status =
             CopyValueOut(static_cast<DWORD>(q.Int(1)), q.Bytes(2), lpType, lpData, lpcbData);
-        CopyNameOut(name, lpValueName, lpcchValueName);
-        return status;
+        if (status != ERROR_SUCCESS ||
+            CopyNameOut(name, lpValueName, lpcchValueName) == ERROR_SUCCESS)
+            return status;
+        if (*lpcchValueName > 0) {
+            memcpy(lpValueName, name.data(), *lpcchValueName - 1);
+            lpValueName[*lpcchValueName - 1] = '\0';
+        }
+        return static_cast<LONG>(ERROR_MORE_DATA);
     });
 }
 
@@ -387,28 +420,3 @@ LONG WINAPI RegCloseKey(HKEY hKey) {
     std::lock_guard<std::mutex> lock(r.mutex);
     return r.Close(hKey);
 }
-
-// ---- For the stand-in's tests ---------------------------------------------------------------
-
-namespace standin {
-
-std::string RegistryDatabasePath() {
-    const std::string folder = ConfigFolder();
-    return folder.empty() ? folder : folder + "/registry.db";
-}
-
-void RegistryReset() {
-    Registry& r = State();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    r.db.Close();
-    r.ForgetHandles();
-    refuseNewKeys = false;
-}
-
-void RegistryRefuseNewKeys(bool refuse) {
-    Registry& r = State();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    refuseNewKeys = refuse;
-}
-
-}  // namespace standin

@@ -1,5 +1,8 @@
 // win32-linux/advapi32/registry_handles.cpp
+// The registry's state in a process, and what the stand-in's tests may do to it.
 #include "advapi32/registry_handles.h"
+
+#include "advapi32/registry.h"
 
 #include <pthread.h>
 
@@ -35,3 +38,28 @@ LONG StartCall(Registry& r, HKEY hKey, KeyId* key, int* place) {
 }
 
 }  // namespace standin::registry
+
+// ---- For the stand-in's tests ---------------------------------------------------------------
+
+namespace standin {
+
+std::string RegistryDatabasePath() {
+    const std::string folder = registry::ConfigFolder();
+    return folder.empty() ? folder : folder + "/registry.db";
+}
+
+void RegistryReset() {
+    registry::Registry& r = registry::State();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.db.Close();
+    r.ForgetHandles();
+    registry::refuseNewKeys = false;
+}
+
+void RegistryRefuseNewKeys(bool refuse) {
+    registry::Registry& r = registry::State();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    registry::refuseNewKeys = refuse;
+}
+
+}  // namespace standin

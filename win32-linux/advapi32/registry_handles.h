@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <mutex>
 #include <vector>
 
@@ -29,17 +30,26 @@ struct HandleSlot {
 
 static_assert(sizeof(ULONG_PTR) == 8, "handles carry a 32-bit generation above the slot");
 
+// The root a predefined key's handle names, or 0. Only the two roots this registry holds are
+// predefined keys here. Windows looks at the low 32 bits of such a handle alone, so
+// HKEY_CURRENT_USER with any upper half still names the root.
+inline KeyId PredefinedKey(HKEY h) {
+    const auto low = [](HKEY k) { return static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(k)); };
+    if (low(h) == low(HKEY_CLASSES_ROOT))
+        return kClassesRootId;
+    return low(h) == low(HKEY_CURRENT_USER) ? kCurrentUserId : 0;
+}
+
 class Registry {
 public:
     std::mutex mutex;
     Database db;
 
-    // Only the two roots this registry holds are predefined keys here.
     LONG Resolve(HKEY h, KeyId* key, int* place = nullptr) const {
-        if (h == HKEY_CLASSES_ROOT || h == HKEY_CURRENT_USER) {
-            *key = h == HKEY_CLASSES_ROOT ? kClassesRootId : kCurrentUserId;
+        if (const KeyId root = PredefinedKey(h)) {
+            *key = root;
             if (place != nullptr)
-                *place = h == HKEY_CLASSES_ROOT ? kClassesRoot : kOffVerbs;
+                *place = root == kClassesRootId ? kClassesRoot : kOffVerbs;
             return ERROR_SUCCESS;
         }
         size_t index = 0;
@@ -68,7 +78,7 @@ public:
     }
 
     LONG Close(HKEY h) {
-        if (h == HKEY_CLASSES_ROOT || h == HKEY_CURRENT_USER)
+        if (PredefinedKey(h) != 0)
             return ERROR_SUCCESS;  // closing a predefined key is allowed and does nothing
         size_t index = 0;
         if (!Find(h, &index))

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "kernel32/last_error.h"
+
 namespace {
 
 HANDLE ToHandle(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1); }
@@ -62,6 +64,12 @@ DWORD MissingError(const char* path) {
 
 DWORD ErrorForPath(int err, const char* path) {
     return err == ENOENT ? MissingError(path) : ErrorFromErrno(err);
+}
+
+// The last error for a failed system call, errno kept behind it.
+void SetErrorFromErrno(int err, const char* path = nullptr) {
+    standin::SetLastErrorFromUnix(path != nullptr ? ErrorForPath(err, path) : ErrorFromErrno(err),
+                                  err);
 }
 
 DWORD AttributesFromStat(const struct stat& st, const char* name) {
@@ -129,7 +137,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
     if (existed)
         fd = open(lpFileName, flags & ~O_CREAT, mode);
     if (fd < 0) {
-        SetLastError(ErrorForPath(errno, lpFileName));
+        SetErrorFromErrno(errno, lpFileName);
         return INVALID_HANDLE_VALUE;
     }
     // Windows refuses to open a folder for writing, or for anything without backup semantics.
@@ -200,7 +208,7 @@ BOOL WINAPI SetEndOfFile(HANDLE hFile) {
     const int fd = ToFd(hFile);
     const off_t pos = lseek(fd, 0, SEEK_CUR);
     if (pos < 0 || ftruncate(fd, pos) != 0) {
-        SetLastError(ErrorFromErrno(errno));
+        SetErrorFromErrno(errno);
         return FALSE;
     }
     return TRUE;
@@ -218,7 +226,10 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
         if (n <= 0) {
             if (lpNumberOfBytesWritten != nullptr)
                 *lpNumberOfBytesWritten = done;
-            SetLastError(n < 0 ? ErrorFromErrno(errno) : ERROR_WRITE_FAULT);
+            if (n < 0)
+                SetErrorFromErrno(errno);
+            else
+                SetLastError(ERROR_WRITE_FAULT);
             return FALSE;
         }
         done += static_cast<DWORD>(n);
@@ -250,7 +261,7 @@ BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
     }
     // unlink never removes a folder, as DeleteFileA never does.
     if (unlink(lpFileName) != 0) {
-        SetLastError(ErrorForPath(errno, lpFileName));
+        SetErrorFromErrno(errno, lpFileName);
         return FALSE;
     }
     return TRUE;
@@ -286,8 +297,10 @@ DWORD WINAPI GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD c
 DWORD WINAPI GetLongPathNameA(LPCSTR lpszShortPath, LPSTR lpszLongPath, DWORD cchBuffer) {
     struct stat st;
     if (lpszShortPath == nullptr || lstat(lpszShortPath, &st) != 0) {
-        SetLastError(lpszShortPath == nullptr ? ERROR_INVALID_PARAMETER
-                                              : ErrorForPath(errno, lpszShortPath));
+        if (lpszShortPath == nullptr)
+            SetLastError(ERROR_INVALID_PARAMETER);
+        else
+            SetErrorFromErrno(errno, lpszShortPath);
         return 0;
     }
     return CopyPathOut(lpszShortPath, strlen(lpszShortPath), lpszLongPath, cchBuffer);

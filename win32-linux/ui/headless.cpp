@@ -1,6 +1,7 @@
 // win32-linux/ui/headless.cpp
-// The headless backend, for a program with neither a display nor a terminal (a script, a
-// service): every box is reported on standard error, and a question gets the cautious answer.
+// The headless backend, for a program with neither a terminal nor a window to show (a script,
+// a service, a display without the GTK module): every box is reported on standard error, and
+// a question gets the cautious answer.
 #include <cstdio>
 #include <string>
 
@@ -17,8 +18,8 @@ int HeadlessMessageBox(HWND, const char* text, const char* caption, UINT type) {
             c = ' ';
     const UINT buttons = type & MB_TYPEMASK;
     const int answer = buttons == MB_YESNO ? IDNO : buttons == MB_OKCANCEL ? IDCANCEL : IDOK;
-    const char* note = answer == IDNO       ? " (no terminal or display to ask: answered No)"
-                       : answer == IDCANCEL ? " (no terminal or display to ask: cancelled)"
+    const char* note = answer == IDNO       ? " (no terminal or window to ask: answered No)"
+                       : answer == IDCANCEL ? " (no terminal or window to ask: cancelled)"
                                             : "";
     fprintf(stderr, "zapfile: %s %s%s\n", caption, oneLine.c_str(), note);
     return answer;

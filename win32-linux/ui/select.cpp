@@ -3,6 +3,7 @@
 // showing it. Windows are shown with GTK when there is a display. A box with nothing on
 // screen goes to a terminal on standard input when there is one (the user is looking at
 // it), to GTK when there is a display, and otherwise to the headless backend.
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -41,9 +42,17 @@ const UiBackend* BackendForMessageBox(HWND owner) {
         return shown;
     if (isatty(STDIN_FILENO))
         return &kTerminalBackend;
-    // A module that cannot be loaded leaves the question to the headless backend.
+    if (!HasDisplay())
+        return &kHeadlessBackend;
+    // A module that cannot be loaded leaves the question to the headless backend; a user who
+    // has a display is told why no window shows, once.
     std::string reason;
-    const UiBackend* gtk = HasDisplay() ? gtk::Backend(&reason) : nullptr;
+    const UiBackend* gtk = gtk::Backend(&reason);
+    static bool s_told = false;
+    if (gtk == nullptr && !s_told) {
+        s_told = true;
+        fprintf(stderr, "zapfile: cannot show a window: %s\n", reason.c_str());
+    }
     return gtk != nullptr ? gtk : &kHeadlessBackend;
 }
 

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "kernel32/last_error.h"
 #include "user32/dialog_template.h"
+#include "user32/error_box.h"
 #include "user32/user_driver.h"
 #include "user32/window_model.h"
 
@@ -217,7 +219,20 @@ BOOL WINAPI IsWindowVisible(HWND hWnd) {
     return dlg != nullptr && dlg->visible && (w->style & WS_VISIBLE);
 }
 
+namespace {
+standin::ErrorBoxNote g_errorBoxNote;
+}
+
+standin::ErrorBoxNote standin::TakeErrorBoxNote() {
+    const ErrorBoxNote note = g_errorBoxNote;
+    g_errorBoxNote = ErrorBoxNote{};
+    return note;
+}
+
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
+    // Noted before anything else runs: choosing a backend may set the last error.
+    if ((uType & MB_ICONMASK) == MB_ICONERROR)
+        g_errorBoxNote = {true, standin::LastUnixError()};
     const standin::UiBackend* backend = standin::BackendForMessageBox(hWnd);
     // Windows shows "Error" for a null caption.
     return backend->messageBox(hWnd, lpText != nullptr ? lpText : "",

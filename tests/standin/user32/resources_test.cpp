@@ -87,6 +87,21 @@ TEST(ResourceLookup, ByOrdinalHashNumberOrNameInAnyCase) {
     for (LPCSTR other : {"SETU", "SETUPS", "#8"}) EXPECT_EQ(find(RT_DIALOG, other), 0) << other;
 }
 
+TEST(ResourceLookup, TheManifestIsReadWholeBesideTheDialogsAndTheIcon) {
+    // The application manifest, which only Windows reads, is one more entry of the linked
+    // image (windres puts it last, as it sorts by type), of a length that is no multiple of 4.
+    std::vector<standin::ResourceEntry> entries;
+    ASSERT_TRUE(standin::ParseResourceImage(standin::LinkedResourceImage(), &entries));
+    standin::ResourceBytes manifest, found;
+    ASSERT_TRUE(standin::FindResourceBytes(MAKEINTRESOURCE(24), MAKEINTRESOURCE(1), &manifest));
+    const std::string text(reinterpret_cast<const char*>(manifest.data), manifest.size);
+    EXPECT_EQ(0u, text.find("<?xml"));
+    EXPECT_EQ(text.size() - 12, text.find("</assembly>\n"));  // its exact length
+    for (WORD id : {IDD_MAIN, IDD_ABOUT, IDD_IEEXT})
+        EXPECT_TRUE(standin::FindResourceBytes(RT_DIALOG, MAKEINTRESOURCE(id), &found)) << id;
+    EXPECT_NE(nullptr, LoadIconA(nullptr, MAKEINTRESOURCE(IDI_APP)));
+}
+
 TEST(DamagedInput, TruncatedOrCorruptImagesAndTemplatesAreRefusedWithinTheirBounds) {
     standin::ResourceBytes dialog;
     ASSERT_TRUE(standin::FindResourceBytes(RT_DIALOG, MAKEINTRESOURCE(IDD_MAIN), &dialog));

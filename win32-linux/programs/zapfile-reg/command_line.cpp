@@ -3,6 +3,7 @@
 #include "programs/zapfile-reg/reg.h"
 
 #include <cctype>
+#include <cstring>
 #include <string>
 
 namespace reg {
@@ -75,8 +76,11 @@ bool ParseOptions(int argc, char** argv, Command* c) {
 Parsed ParseCommandLine(int argc, char** argv, Command* c) {
     if (argc < 2)
         return Parsed::kNoOperation;
-    if (EqualNoCase(argv[1], "/?") || EqualNoCase(argv[1], "-?"))
+    if (EqualNoCase(argv[1], "/?") || EqualNoCase(argv[1], "-?") ||
+        strcmp(argv[1], "-h") == 0 || strcmp(argv[1], "--help") == 0)
         return Parsed::kHelp;
+    if (strcmp(argv[1], "--version") == 0)
+        return Parsed::kVersion;
     if (EqualNoCase(argv[1], "query")) {
         c->op = Op::kQuery;
         c->opName = "QUERY ";

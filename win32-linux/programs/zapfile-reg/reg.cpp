@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "programs/version.h"
 #include "programs/zapfile-reg/reg.h"
 
 #include <cstdio>
@@ -26,7 +27,11 @@ constexpr char kUsage[] =
     "  /f    add or delete without asking.\n"
     "\n"
     "Deleting a key deletes everything below it.\n"
-    "Example: zapfile-reg add HKCU\\Software\\Zapfile /v bAskUser /t REG_SZ /d 0 /f\n";
+    "Example: zapfile-reg add HKCU\\Software\\Zapfile /v bAskUser /t REG_SZ /d 0 /f\n"
+    "\n"
+    "  zapfile-reg /? | -h | --help   show this help\n"
+    "  zapfile-reg --version         show the version\n"
+    "Exit status: 0 done or cancelled, 1 failed or wrong syntax.\n";
 
 }  // namespace
 
@@ -39,6 +44,9 @@ int main(int argc, char** argv) {
         return 1;
     case Parsed::kHelp:
         fputs(kUsage, stdout);
+        return 0;
+    case Parsed::kVersion:
+        printf("%s\n", VersionLine("zapfile-reg").c_str());
         return 0;
     case Parsed::kNoSuchOperation:
         return SyntaxError("");

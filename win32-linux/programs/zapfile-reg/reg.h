@@ -42,7 +42,8 @@ struct Command {
 enum class Parsed {
     kRun,             // *c holds the operation to run
     kNoOperation,     // nothing after the program's name
-    kHelp,            // /? or -?
+    kHelp,            // /?, -?, -h or --help
+    kVersion,         // --version
     kNoSuchOperation,
     kBadSyntax,       // options that reg.exe would call invalid syntax
     kBadKey,          // no key, or one that starts with no known root

@@ -1,7 +1,10 @@
 // win32-linux/programs/zapfile/main.cpp
-// The program's start on Linux: builds the command-line tail that a file manager's launch
-// would give WinMain on Windows, and runs WinMain once for each path.
+// The program's start on Linux: reads the options as command-line tools do, builds the
+// command-line tail that a file manager's launch would give WinMain on Windows, runs WinMain
+// once for each path, and gives rm's exit status and messages for the paths that failed.
 #include <windows.h>
+
+#include <getopt.h>
 
 #include <cstdio>
 #include <cstring>
@@ -9,43 +12,99 @@
 
 #include "forced_delete.h"
 #include "kernel32/module.h"
+#include "programs/version.h"
+#include "programs/zapfile/failure_reason.h"
+#include "user32/error_box.h"
 
 namespace {
 
-void PrintUsage() {
-    fputs("Usage: zapfile [FILE...]\n"
-          "Deletes each FILE by force: empties it, writes one byte 0xFF and removes it,\n"
-          "asking first unless the stored setting says not to. Without FILE, opens the window.\n"
-          "Settings: zapfile-reg add HKCU\\Software\\Zapfile /v bAskUser /d 0 /f\n",
-          stdout);
+// Exit statuses, as rm gives them.
+constexpr int kExitDone = 0;     // every path deleted, or answered No
+constexpr int kExitFailed = 1;   // a path refused or not deleted
+constexpr int kExitUsage = 2;    // an unknown option: nothing done
+
+constexpr char kUsage[] =
+    "Usage: zapfile [OPTION]... [--] [FILE]...\n"
+    "Deletes each FILE by force: empties it, writes one byte 0xFF and removes it,\n"
+    "asking first unless the stored setting says not to. Without FILE, opens the window.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "  --             end of the options: a FILE after it may begin with '-'\n"
+    "\n"
+    "Exit status: 0 when every FILE was deleted or the answer was No, 1 when a FILE was\n"
+    "refused or could not be deleted (each is named on standard error), 2 for a wrong option.\n"
+    "Stop asking: zapfile-reg add 'HKCU\\Software\\Zapfile' /v bAskUser /d 0 /f\n";
+
+// Reads the options; returns -1 to go on with the paths from argv[*first], else the exit
+// status. Every option comes before any path is touched.
+int ReadOptions(int argc, char** argv, int* first) {
+    static const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                      {"version", no_argument, nullptr, 'V'},
+                                      {nullptr, 0, nullptr, 0}};
+    opterr = 0;  // the messages below name the program as "zapfile", whatever argv[0] is
+    for (;;) {
+        switch (getopt_long(argc, argv, "h", kOptions, nullptr)) {
+        case -1:
+            *first = optind;
+            return -1;
+        case 'h':
+            fputs(kUsage, stdout);
+            return kExitDone;
+        case 'V':
+            printf("%s\n", VersionLine("zapfile").c_str());
+            return kExitDone;
+        default:
+            // A long option's error names the whole argument (always just read); optopt is 0
+            // for an unknown one and the option's value for one given an argument. A short
+            // one's names its letter: -h is never wrong.
+            if (optopt == 0)
+                fprintf(stderr, "zapfile: unrecognized option '%s'\n", argv[optind - 1]);
+            else if (optopt == 'h' || optopt == 'V')
+                fprintf(stderr, "zapfile: option '%s' takes no argument\n", argv[optind - 1]);
+            else
+                fprintf(stderr, "zapfile: invalid option -- '%c'\n", optopt);
+            fputs(kUsage, stderr);
+            return kExitUsage;
+        }
+    }
+}
+
+// Zaps one path through WinMain; false, with the path named on standard error, when the
+// error box was shown for it.
+bool Zap(HINSTANCE hInstance, const char* path) {
+    standin::TakeErrorBoxNote();
+    // The deletion removes every double quote from the tail; a Linux name that holds one
+    // would lose it and could name another file. Such a path is refused.
+    if (strchr(path, '"') != nullptr) {
+        ShowDeleteError(nullptr);
+    } else {
+        // One path P is passed as the tail "P", as a file manager passes it quoted.
+        std::string tail = "\"" + std::string(path) + "\"";
+        WinMain(hInstance, nullptr, tail.data(), SW_SHOWDEFAULT);
+    }
+    const standin::ErrorBoxNote note = standin::TakeErrorBoxNote();
+    if (note.shown)
+        fprintf(stderr, "zapfile: cannot delete '%s': %s\n", path,
+                FailureReason(path, note.unixError).c_str());
+    return !note.shown;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    HINSTANCE hInstance = standin::ProgramInstance();
     int first = 1;
-    if (argc > 1 && strcmp(argv[1], "--help") == 0) {
-        PrintUsage();
-        return 0;
-    }
-    if (argc > 1 && strcmp(argv[1], "--") == 0)
-        first = 2;
+    const int status = ReadOptions(argc, argv, &first);
+    if (status >= 0)
+        return status;
+    HINSTANCE hInstance = standin::ProgramInstance();
     if (first >= argc) {
         char empty[] = "";
         WinMain(hInstance, nullptr, empty, SW_SHOWDEFAULT);
-        return 0;
+        return kExitDone;
     }
-    for (int i = first; i < argc; ++i) {
-        // The deletion removes every double quote from the tail; a Linux name that holds one
-        // would lose it and could name another file. Such a path is refused.
-        if (strchr(argv[i], '"') != nullptr) {
-            ShowDeleteError(nullptr);
-            continue;
-        }
-        // One path P is passed as the tail "P", as a file manager passes it quoted.
-        std::string tail = "\"" + std::string(argv[i]) + "\"";
-        WinMain(hInstance, nullptr, tail.data(), SW_SHOWDEFAULT);
-    }
-    return 0;
+    bool allDone = true;
+    for (int i = first; i < argc; ++i)
+        allDone = Zap(hInstance, argv[i]) && allDone;
+    return allDone ? kExitDone : kExitFailed;
 }

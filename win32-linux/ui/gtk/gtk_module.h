@@ -1,8 +1,9 @@
 // win32-linux/ui/gtk/gtk_module.h
-// The GTK window backend lives in a module of its own, libzapfile-gtk.so, loaded next to the
-// program only when a window or a box must be shown: a deletion that shows nothing never maps
-// GTK. The module links no part of the stand-in; the program hands it the calls it needs in a
-// table at load, so that the window model stays one, in the program.
+// The GTK window backend lives in a module of its own, libzapfile-gtk.so, loaded (from beside
+// the program, or where an installation keeps it) only when a window or a box must be shown:
+// a deletion that shows nothing never maps GTK. The module links no part of the stand-in; the
+// program hands it the calls it needs in a table at load, so that the window model stays one,
+// in the program.
 #ifndef ZAPFILE_STANDIN_UI_GTK_GTK_MODULE_H
 #define ZAPFILE_STANDIN_UI_GTK_GTK_MODULE_H
 

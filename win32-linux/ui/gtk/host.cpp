@@ -1,7 +1,9 @@
 // win32-linux/ui/gtk/host.cpp
-// The program's side of the GTK backend: finds libzapfile-gtk.so in the program's folder,
-// loads it on the first window or box that needs it, and lends it the stand-in calls it uses.
+// The program's side of the GTK backend: finds libzapfile-gtk.so beside the program or where
+// an installation keeps it, loads it on the first window or box that needs it, and lends it
+// the stand-in calls it uses.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include "kernel32/module.h"
 #include "ui/gtk/gtk_module.h"
@@ -35,25 +37,47 @@ const Host kHost = {sizeof(Host),  sizeof(Window), FromHandle,      NextTabStop,
                     DefaultButton, ClickButton,    SendMessageA,    GetDlgItem,
                     SetTextFromUser, IconFromHandle, LoadProgramIcon};
 
-// The module is looked for beside the program file, as Windows looks for a DLL first in the
-// program's folder; never on the library path, where another build's module could answer.
-// Empty when the program's own path is unknown.
-std::string ModulePath() {
+// The folder part of a path, without its last slash; "" for the root and for a bare name.
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash);
+}
+
+// Where the module is looked for, in order. First beside the program file, as Windows looks
+// for a DLL first in the program's folder: the build folder and a copied folder. Then in
+// lib/zapfile/ beside the program's bin/ folder, where an installation keeps it
+// (/usr/bin/zapfile, /usr/lib/zapfile/). The program's real path counts, links resolved; the
+// library path never does, where another build's module could answer. Empty when the
+// program's own path is unknown.
+std::vector<std::string> ModulePlaces() {
     char exe[MAX_PATH + 1];
     const DWORD n = GetModuleFileNameA(ProgramInstance(), exe, sizeof exe);
     const std::string path(exe, n < sizeof exe ? n : 0);
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash + 1) + kModuleFile;
+    if (path.find('/') == std::string::npos)
+        return {};
+    const std::string bin = FolderOf(path);
+    return {bin + "/" + kModuleFile, FolderOf(bin) + "/lib/zapfile/" + kModuleFile};
 }
 
 void Load(Loaded* s) {
     s->tried = true;
-    const std::string prefix = std::string("GTK: cannot load ") + kModuleFile + ": ";
-    const std::string path = ModulePath();
-    if (path.empty()) {
-        s->reason = prefix + "the program's own folder is unknown";
+    const std::vector<std::string> places = ModulePlaces();
+    if (places.empty()) {
+        s->reason = std::string("GTK: cannot find ") + kModuleFile +
+                    ": the program's own folder is unknown";
         return;
     }
+    std::string path;
+    for (const std::string& place : places)
+        if (path.empty() && access(place.c_str(), F_OK) == 0)
+            path = place;
+    if (path.empty()) {
+        s->reason = std::string("GTK: the module ") + kModuleFile + " is missing: looked for";
+        for (size_t i = 0; i < places.size(); ++i)
+            s->reason += (i == 0 ? " " : " and ") + places[i];
+        return;
+    }
+    const std::string prefix = std::string("GTK: cannot load ") + path + ": ";
     // RTLD_LOCAL: GTK's symbols stay out of the program's way.
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {

@@ -1,0 +1,234 @@
+#!/usr/bin/env bash
+# bench/bench.sh [FILES] [ROUNDS] [WINDOW_ROUNDS] [BIG_ROUNDS] [BIG_MIB]
+#
+# Times Zapfile against rm and against the floor, side by side in one run, and prints every
+# row with its ratios and its target. Each figure is the median of interleaved rounds: the
+# order of the commands turns from round to round, so that none always meets a warmer cache.
+#   - command line, question off: FILES fresh 1 KiB files per command and round, one process
+#     per file started from a shell loop (default 100 files, 9 rounds);
+#   - FILES x 10 paths (default 1,000) in one call, ROUNDS rounds;
+#   - one big file of BIG_MIB MiB (default 1 GiB), BIG_ROUNDS rounds (default 5);
+#   - peak memory of a one-file run (/usr/bin/time %M), ROUNDS rounds;
+#   - the window: from the start until the window is mapped under Xvfb with a window manager
+#     (jwm), for the main window and for the question of a command-line run with a display
+#     and no terminal, against a bare GTK 3 program that maps one dialog (WINDOW_ROUNDS,
+#     default 15).
+# The floor, "bare steps" (bare_steps.c), does the deletion's I/O and nothing else;
+# "bare steps + SQLite" (bare_sqlite.c) adds the least that reading the setting from the
+# registry's database takes, an open and one query. bare_gtk.c is the bare GTK program and
+# map_time.c times the mapping; all are built here. Build Zapfile first (scripts/build.sh).
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+root="$(dirname "$here")"
+bin="${ZAPFILE_BIN_DIR:-$root/build}"  # where zapfile and zapfile-reg were built
+zapfile="$bin/zapfile"
+zapreg="$bin/zapfile-reg"
+files=${1:-100}
+rounds=${2:-9}
+wrounds=${3:-15}
+brounds=${4:-5}
+big_mib=${5:-1024}
+[ -x "$zapfile" ] && [ -x "$zapreg" ] || { echo "build first: scripts/build.sh" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zapfile-bench-XXXXXX")
+xvfb="" wm=""
+cleanup() {
+  [ -z "$wm" ] || kill "$wm" 2>/dev/null || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  chmod -R u+w "$work"
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The SQLite floor is linked as zapfile is: SQLite's static library when there is one, at a
+# fixed address.
+sqlite_lib="$(pkg-config --variable=libdir sqlite3)/libsqlite3.a"
+[ -f "$sqlite_lib" ] || sqlite_lib=-lsqlite3
+cc -O2 -o "$work/bare_steps" "$here/bare_steps.c"
+cc -O2 -no-pie -o "$work/bare_sqlite" "$here/bare_sqlite.c" "$sqlite_lib" -lm
+# shellcheck disable=SC2046
+cc -O2 -o "$work/bare_gtk" "$here/bare_gtk.c" $(pkg-config --cflags --libs gtk+-3.0)
+cc -O2 -o "$work/map_time" "$here/map_time.c" -lX11
+
+# ---- helpers --------------------------------------------------------------------------------
+median() {
+  tr ' ' '\n' | grep . | sort -g |
+    awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+verdict() { awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t) ? "met" : "MISSED" }'; }
+scaled() { awk -v t="$1" -v d="$2" -v f="$3" 'BEGIN { printf f, t / d }'; }
+now_ns() { date +%s%N; }
+kib=$(head -c 1024 /dev/zero | tr '\0' 'k')
+make_files() {  # folder count: 1 KiB each
+  rm -rf "$1"
+  mkdir -p "$1"
+  for ((i = 0; i < $2; i++)); do printf '%s' "$kib" >"$1/f$i"; done
+}
+check_gone() {  # folder name
+  if [ -n "$(ls -A "$1")" ]; then echo "files left behind by $2" >&2; exit 1; fi
+}
+turn() {  # round names...: the names, turned by one more place each round
+  local r=$1
+  shift
+  local names=("$@")
+  for ((k = 0; k < $#; k++)); do echo "${names[$(((r + k) % $#))]}"; done
+}
+names=(rm bare sqlite zapfile)
+declare -A cmd=([rm]=rm [bare]="$work/bare_steps" [sqlite]="$work/bare_sqlite" [zapfile]="$zapfile")
+declare -A label=([rm]="rm" [bare]="bare steps" [sqlite]="bare steps + SQLite" [zapfile]="zapfile")
+# A table of one row per command: its figure (in UNIT after dividing by DIV) and ratios.
+table() {  # array-name divisor unit format
+  local -n fig=$1
+  printf '  %-22s %12s %7s %7s %10s\n' "" "" "vs rm" "floor" "+SQLite"
+  for name in "${names[@]}"; do
+    printf '  %-22s %9s %-2s %7s %7s %10s\n' "${label[$name]}" "$(scaled "${fig[$name]}" "$2" "$4")" "$3" \
+      "$(ratio "${fig[$name]}" "${fig[rm]}")" "$(ratio "${fig[$name]}" "${fig[bare]}")" \
+      "$(ratio "${fig[$name]}" "${fig[sqlite]}")"
+  done
+}
+
+# ---- the machine ------------------------------------------------------------------------------
+cpu=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
+printf 'Machine: %s, %s cores, %s MiB, Linux %s\n' "$cpu" "$(nproc)" \
+  "$(awk '/MemTotal/ { printf "%d", $2 / 1024 }' /proc/meminfo)" "$(uname -r)"
+printf 'Load average at start: %s\n\n' "$(cut -d' ' -f1-3 /proc/loadavg)"
+
+# ---- command line, question off -----------------------------------------------------------------
+export XDG_CONFIG_HOME="$work/config-quiet"
+unset DISPLAY WAYLAND_DISPLAY
+"$zapreg" add 'HKCU\Software\Zapfile' /v bAskUser /t REG_SZ /d 0 /f >/dev/null
+export REGISTRY_DB="$XDG_CONFIG_HOME/zapfile/registry.db"
+
+declare -A runs per_file
+for ((r = 0; r < rounds; r++)); do
+  for name in $(turn "$r" "${names[@]}"); do
+    dir="$work/round"
+    make_files "$dir" "$files"
+    sync
+    c=${cmd[$name]}
+    start=$(now_ns)
+    for ((i = 0; i < files; i++)); do $c "$dir/f$i"; done
+    end=$(now_ns)
+    check_gone "$dir" "$name"
+    runs[$name]+="$(((end - start) / files)) "
+  done
+done
+for name in "${names[@]}"; do per_file[$name]=$(median <<<"${runs[$name]}"); done
+printf 'Command line, question off, a 1 KiB file, one process per file (median of %d rounds of %d)\n' \
+  "$rounds" "$files"
+table per_file 1e6 ms '%.3f'
+zr=$(ratio "${per_file[zapfile]}" "${per_file[rm]}") zb=$(ratio "${per_file[zapfile]}" "${per_file[bare]}")
+printf '  target zapfile <= 1.15 x rm: %s (%s); <= 1.15 x floor: %s (%s)\n\n' \
+  "$zr" "$(verdict "$zr" 1.15)" "$zb" "$(verdict "$zb" 1.15)"
+
+# ---- many paths in one call ---------------------------------------------------------------------
+many=$((files * 10))
+declare -A one_call
+runs=()
+for ((r = 0; r < rounds; r++)); do
+  for name in $(turn "$r" "${names[@]}"); do
+    dir="$work/many"
+    make_files "$dir" "$many"
+    sync
+    paths=()
+    for ((i = 0; i < many; i++)); do paths+=("$dir/f$i"); done
+    c=${cmd[$name]}
+    start=$(now_ns)
+    $c "${paths[@]}"
+    end=$(now_ns)
+    check_gone "$dir" "$name"
+    runs[$name]+="$((end - start)) "
+  done
+done
+for name in "${names[@]}"; do one_call[$name]=$(median <<<"${runs[$name]}"); done
+printf '%d paths in one call (median of %d rounds)\n' "$many" "$rounds"
+table one_call 1e6 ms '%.1f'
+r1=$(ratio "${one_call[zapfile]}" "${one_call[rm]}")
+printf '  target zapfile <= 1.3 x rm: %s (%s)\n\n' "$r1" "$(verdict "$r1" 1.3)"
+
+# ---- one big file ---------------------------------------------------------------------------------
+declare -A big
+runs=()
+for ((r = 0; r < brounds; r++)); do
+  for name in $(turn "$r" "${names[@]}"); do
+    head -c $((big_mib * 1024 * 1024)) /dev/zero >"$work/big"
+    sync
+    start=$(now_ns)
+    ${cmd[$name]} "$work/big"
+    end=$(now_ns)
+    [ ! -e "$work/big" ] || { echo "the big file was left by $name" >&2; exit 1; }
+    runs[$name]+="$((end - start)) "
+  done
+done
+for name in "${names[@]}"; do big[$name]=$(median <<<"${runs[$name]}"); done
+printf 'One %d MiB file (median of %d rounds)\n' "$big_mib" "$brounds"
+table big 1e6 ms '%.1f'
+r1=$(ratio "${big[zapfile]}" "${big[rm]}")
+printf '  target zapfile <= 1.0 x rm: %s (%s)\n\n' "$r1" "$(verdict "$r1" 1.0)"
+
+# ---- peak memory -----------------------------------------------------------------------------------
+declare -A peak
+runs=()
+for ((r = 0; r < rounds; r++)); do
+  for name in $(turn "$r" "${names[@]}"); do
+    printf '%s' "$kib" >"$work/one"
+    runs[$name]+="$( { /usr/bin/time -f %M ${cmd[$name]} "$work/one" 2>&1 >/dev/null; } | tail -1) "
+  done
+done
+for name in "${names[@]}"; do peak[$name]=$(median <<<"${runs[$name]}"); done
+printf 'Peak memory of a one-file run, /usr/bin/time %%M (median of %d)\n' "$rounds"
+table peak 1 kB '%d'
+r1=$(ratio "${peak[zapfile]}" "${peak[rm]}")
+printf '  target zapfile <= 1.5 x rm: %s (%s)\n\n' "$r1" "$(verdict "$r1" 1.5)"
+
+# ---- the window -----------------------------------------------------------------------------------
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -1 "$work/display")" NO_AT_BRIDGE=1
+export XDG_CONFIG_HOME="$work/config-ask"
+"$zapreg" add 'HKCU\Software\Zapfile' /v bAskUser /t REG_SZ /d 1 /f >/dev/null
+mkdir -p "$work/home"
+HOME="$work/home" jwm >/dev/null 2>&1 &
+wm=$!
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+  sleep 0.1
+done
+
+map() {  # name: microseconds until its window is mapped; stdin is no terminal
+  case $1 in
+  gtk) "$work/map_time" "Bare GTK" "$work/bare_gtk" </dev/null ;;
+  main) "$work/map_time" "Ko Zapfile" "$zapfile" </dev/null ;;
+  question)
+    printf 'kept\n' >"$work/asked"
+    "$work/map_time" "Cofirm" "$zapfile" "$work/asked" </dev/null
+    ;;
+  esac
+}
+windows=(gtk main question)
+for name in "${windows[@]}"; do map "$name" >/dev/null; done  # caches warmed alike
+declare -A mapped
+runs=()
+for ((r = 0; r < wrounds; r++)); do
+  for name in $(turn "$r" "${windows[@]}"); do runs[$name]+="$(map "$name") "; done
+done
+for name in "${windows[@]}"; do mapped[$name]=$(median <<<"${runs[$name]}"); done
+printf 'Window mapped under Xvfb and jwm, from the start (median of %d rounds)\n' "$wrounds"
+printf '  %-30s %12s %11s\n' "" "" "vs bare GTK"
+declare -A wlabel=([gtk]="bare GTK dialog" [main]="zapfile main window"
+  [question]="zapfile question, no terminal")
+for name in "${windows[@]}"; do
+  printf '  %-30s %9s ms %11s\n' "${wlabel[$name]}" "$(scaled "${mapped[$name]}" 1e3 '%.1f')" \
+    "$(ratio "${mapped[$name]}" "${mapped[gtk]}")"
+done
+w1=$(ratio "${mapped[main]}" "${mapped[gtk]}") w2=$(ratio "${mapped[question]}" "${mapped[gtk]}")
+printf '  target each <= 1.2 x bare GTK: main window %s (%s), question %s (%s)\n\n' \
+  "$w1" "$(verdict "$w1" 1.2)" "$w2" "$(verdict "$w2" 1.2)"
+
+printf 'Load average at end: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# tests/install/package.sh BUILD_DIR
+# The Debian package, built by cpack into a temporary folder (never installed here): its name
+# and fields, exactly the files expected with their modes and owner, lintian's verdict, and
+# the program taken out of it deleting a file.
+set -euo pipefail
+build=$(cd "$1" && pwd)
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/zapfile-package-XXXXXX")
+trap 'rm -rf "$tmp"' EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+arch=$(dpkg --print-architecture)
+rm -f "$build/install_manifest.txt"  # see scripts/package.sh
+(cd "$build" && cpack -G DEB -B "$tmp" >"$tmp/cpack.log" 2>&1) ||
+  { cat "$tmp/cpack.log" >&2; exit 1; }
+deb=$tmp/zapfile_${version}-1_$arch.deb
+[ -f "$deb" ] || { echo "no $deb; cpack made: $(ls "$tmp")" >&2; exit 1; }
+
+# ---- The fields ------------------------------------------------------------------------------
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = zapfile ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version-1" ] || fail "Version: $(field Version)"
+[ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
+[ "$(field Section)" = utils ] || fail "Section: $(field Section)"
+[ "$(field Priority)" = optional ] || fail "Priority: $(field Priority)"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+# The programs need the C library alone; GTK and its company are only recommended.
+[[ "$(field Depends)" =~ ^libc6\ \(\>=\ [0-9.]+\)$ ]] || fail "Depends: $(field Depends)"
+[[ "$(field Recommends)" == *"libgtk-3-0 (>= "* ]] || fail "Recommends: $(field Recommends)"
+[[ "$(field Recommends)" != *libc6* ]] || fail "Recommends repeats libc6: $(field Recommends)"
+[[ "$(field Description)" == "delete a file by force: empty it, then remove it"$'\n'* ]] ||
+  fail "Description: $(field Description)"
+
+# ---- The files -------------------------------------------------------------------------------
+expected="drwxr-xr-x ./usr/
+drwxr-xr-x ./usr/bin/
+-rwxr-xr-x ./usr/bin/zapfile
+-rwxr-xr-x ./usr/bin/zapfile-reg
+drwxr-xr-x ./usr/lib/
+drwxr-xr-x ./usr/lib/zapfile/
+-rw-r--r-- ./usr/lib/zapfile/libzapfile-gtk.so
+drwxr-xr-x ./usr/share/
+drwxr-xr-x ./usr/share/applications/
+-rw-r--r-- ./usr/share/applications/zapfile.desktop
+drwxr-xr-x ./usr/share/doc/
+drwxr-xr-x ./usr/share/doc/zapfile/
+-rw-r--r-- ./usr/share/doc/zapfile/README.md
+-rw-r--r-- ./usr/share/doc/zapfile/changelog.Debian.gz
+-rw-r--r-- ./usr/share/doc/zapfile/copyright
+drwxr-xr-x ./usr/share/icons/
+drwxr-xr-x ./usr/share/icons/hicolor/
+drwxr-xr-x ./usr/share/icons/hicolor/128x128/
+drwxr-xr-x ./usr/share/icons/hicolor/128x128/apps/
+-rw-r--r-- ./usr/share/icons/hicolor/128x128/apps/zapfile.png
+drwxr-xr-x ./usr/share/icons/hicolor/32x32/
+drwxr-xr-x ./usr/share/icons/hicolor/32x32/apps/
+-rw-r--r-- ./usr/share/icons/hicolor/32x32/apps/zapfile.png
+drwxr-xr-x ./usr/share/icons/hicolor/64x64/
+drwxr-xr-x ./usr/share/icons/hicolor/64x64/apps/
+-rw-r--r-- ./usr/share/icons/hicolor/64x64/apps/zapfile.png
+drwxr-xr-x ./usr/share/lintian/
+drwxr-xr-x ./usr/share/lintian/overrides/
+-rw-r--r-- ./usr/share/lintian/overrides/zapfile
+drwxr-xr-x ./usr/share/man/
+drwxr-xr-x ./usr/share/man/man1/
+-rw-r--r-- ./usr/share/man/man1/zapfile-reg.1.gz
+-rw-r--r-- ./usr/share/man/man1/zapfile.1.gz"
+contents=$(dpkg-deb -c "$deb")
+actual=$(awk '{print $1, $6}' <<<"$contents" | LC_ALL=C sort -k2)
+[ "$actual" = "$expected" ] || fail "contents:"$'\n'"$(diff <(echo "$expected") <(echo "$actual"))"
+owners=$(awk '{print $2}' <<<"$contents" | sort -u)
+[ "$owners" = root/root ] || fail "owners: $owners"
+
+# ---- lintian: nothing but the one warning that only an upload to Debian could settle ---------
+# initial-upload-closes-no-bugs: Debian's first upload of a package closes its "intent to
+# package" bug; this package is not uploaded to Debian and has none.
+tags=$(lintian "$deb" 2>/dev/null | grep -v ' initial-upload-closes-no-bugs ' || true)
+[ -z "$tags" ] || fail "lintian:"$'\n'"$tags"
+
+# ---- The program taken out of the package ----------------------------------------------------
+dpkg-deb -x "$deb" "$tmp/root"
+zapfile=$tmp/root/usr/bin/zapfile
+export XDG_CONFIG_HOME=$tmp/config XDG_DATA_HOME=$tmp/data
+unset DISPLAY WAYLAND_DISPLAY
+[ "$("$zapfile" --version)" = "zapfile (Ko Zapfile) Version $version (Build 20060208)" ] ||
+  fail "--version of the packaged program: $("$zapfile" --version)"
+"$tmp/root/usr/bin/zapfile-reg" add 'HKCU\Software\Zapfile' /v bAskUser /d 0 /f >/dev/null
+echo secret >"$tmp/doomed"
+echo secret >"$tmp/kept"
+"$zapfile" "$tmp/doomed" </dev/null || fail "the packaged zapfile exited with $?"
+[ ! -e "$tmp/doomed" ] || fail "the packaged zapfile did not delete a file"
+[ "$(cat "$tmp/kept")" = secret ] || fail "the packaged zapfile touched another file"
+
+[ "$failures" -eq 0 ] || { echo "$failures failure(s)" >&2; exit 1; }
+echo "package $(basename "$deb"): all checks passed"

@@ -67,7 +67,9 @@ bool OpenedByItsOwnName(HANDLE hFile, LPCSTR szPath) {
     if (!FinalFolder(szAsked, szFolder))
         return false;
     // The file's own path must be that folder's, one separator (unless the folder's path ends
-    // in one, as a root's does), and the asked name with no separator in it.
+    // in one, as a root's does), and the asked name with no separator in it. The system spells
+    // both folders' paths alike, so they are compared exactly: under Wine two folders may
+    // differ in case alone. The name asked for may differ in case, as Windows finds it so.
     LPCSTR szName = LastName(szFinal);
     size_t nPrefix = static_cast<size_t>(szName - szFinal);
     const size_t nFolder = strlen(szFolder);
@@ -76,7 +78,7 @@ bool OpenedByItsOwnName(HANDLE hFile, LPCSTR szPath) {
     if (nPrefix != nFolder)
         return false;
     szFinal[nPrefix] = '\0';
-    return lstrcmpiA(szFinal, szFolder) == 0 && lstrcmpiA(szName, LastName(szAsked)) == 0;
+    return strcmp(szFinal, szFolder) == 0 && lstrcmpiA(szName, LastName(szAsked)) == 0;
 }
 
 // True when the open handle is a plain file on a disk that may be emptied.

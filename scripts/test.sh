@@ -9,7 +9,8 @@ scripts/build.sh
 ctest --preset default "$@"
 
 # The whole Linux suite again, built with the sanitizers (Debug): a test passes only when
-# neither reports anything, as the preset stops at the first report.
+# neither reports anything, as the preset stops at the first report. (The package built from
+# it would depend on the sanitizers' libraries: the package's own test runs above only.)
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize "$@"

@@ -108,6 +108,9 @@ refused)
   # A link named as its target in another folder, and a link to a link.
   mkdir "$scratch/d1" "$scratch/d2" "$scratch/a" "$scratch/b"
   printf precious >"$scratch/d2/f" && ln -s ../d2/f "$scratch/d1/f"
+  # Its target's name again, in a folder whose name differs in case alone (Wine tells them
+  # apart, as Linux does).
+  mkdir "$scratch/D1" && printf precious >"$scratch/D1/g" && ln -s ../D1/g "$scratch/d1/g"
   ln -s ../target "$scratch/b/target" && ln -s ../b/target "$scratch/a/target"
   deep="$scratch/$(printf 'd%.0s' {1..120})/$(printf 'e%.0s' {1..120})"
   mkdir -p "$deep"
@@ -121,6 +124,7 @@ refused)
   for target in "$(winpath "$scratch/read-only")" "$(winpath "$scratch/folder")" \
                 "$(winpath "$scratch/link")" "$(winpath "$scratch/dangling")" \
                 "$(winpath "$scratch/d1/f")" "$(winpath "$scratch/a/target")" \
+                "$(winpath "$scratch/d1/g")" \
                 "$(winpath "$deep/long.txt")" "$(winpath "$scratch/$over")" \
                 NUL CON '\\.\NUL' '\\.\CON'; do
     start_zapfile "$target"

@@ -26,12 +26,34 @@ LPCSTR LastName(LPCSTR szPath) {
     return szName;
 }
 
-// True when the open file bears the name that was asked for. A link that the attributes do
-// not show gives itself away here: Wine presents a Unix symbolic link to a file as that file,
+// The system's own path for the folder that szPath leads to, links among its folders followed
+// as the system follows them; false when it cannot be opened or reported.
+bool FinalFolder(LPCSTR szPath, char* szFolder) {
+    char szAsked[kFinalPathSize];
+    const size_t nFolder = static_cast<size_t>(LastName(szPath) - szPath);
+    if (nFolder + 2 > kFinalPathSize)
+        return false;
+    // "dir\" as it stands, "." for a bare name, "C:." for the drive's current folder.
+    memcpy(szAsked, szPath, nFolder);
+    szAsked[nFolder] = '.';
+    szAsked[nFolder + (nFolder == 0 || szPath[nFolder - 1] == ':' ? 1 : 0)] = '\0';
+    HANDLE hFolder = CreateFileA(szAsked, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (hFolder == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD n =
+        GetFinalPathNameByHandleA(hFolder, szFolder, kFinalPathSize, FILE_NAME_NORMALIZED);
+    CloseHandle(hFolder);
+    return n != 0 && n < kFinalPathSize;
+}
+
+// True when the open file is the one that the path names: the system's own path for it is
+// the path of the folder that the asked path leads to, then the last name asked for. A link in
+// place of the last name gives itself away by standing in another folder or under another
+// name, whatever its own name: Wine presents a Unix symbolic link to a file as that file,
 // without the reparse-point attribute, and follows it despite FILE_FLAG_OPEN_REPARSE_POINT.
-// Only the last names are compared, as folders above the file may be reached through
-// junctions or mapped drives; a short (8.3) name is made long first. A path the file system
-// cannot report is refused.
+// Links among the folders above are followed, as the system follows them. A short (8.3) name
+// is made long first. A path the system cannot report is refused.
 bool OpenedByItsOwnName(HANDLE hFile, LPCSTR szPath) {
     char szFinal[kFinalPathSize];
     const DWORD nFinal =
@@ -41,7 +63,22 @@ bool OpenedByItsOwnName(HANDLE hFile, LPCSTR szPath) {
     char szLong[kFinalPathSize];
     const DWORD nLong = GetLongPathNameA(szPath, szLong, kFinalPathSize);
     LPCSTR szAsked = nLong != 0 && nLong < kFinalPathSize ? szLong : szPath;
-    return lstrcmpiA(LastName(szFinal), LastName(szAsked)) == 0;
+    char szFolder[kFinalPathSize];
+    if (!FinalFolder(szAsked, szFolder))
+        return false;
+    // The file's own path must be that folder's, one separator (unless the folder's path ends
+    // in one, as a root's does), and the asked name with no separator in it. The system spells
+    // both folders' paths alike, so they are compared exactly: under Wine two folders may
+    // differ in case alone. The name asked for may differ in case, as Windows finds it so.
+    LPCSTR szName = LastName(szFinal);
+    size_t nPrefix = static_cast<size_t>(szName - szFinal);
+    const size_t nFolder = strlen(szFolder);
+    if (nPrefix > nFolder && nFolder > 0 && LastName(szFolder) != szFolder + nFolder)
+        --nPrefix;  // the separator between the folder and the name
+    if (nPrefix != nFolder)
+        return false;
+    szFinal[nPrefix] = '\0';
+    return strcmp(szFinal, szFolder) == 0 && lstrcmpiA(szName, LastName(szAsked)) == 0;
 }
 
 // True when the open handle is a plain file on a disk that may be emptied.
@@ -96,6 +133,9 @@ void TruncateAndRemove(HWND hwndOwner, LPCSTR szPath) {
     DWORD dwWritten = 0;
     WriteFile(hFile, &mark, 1, &dwWritten, nullptr);
     CloseHandle(hFile);
-    // A failed removal leaves the file one byte long, holding 0xFF; nobody is told.
-    DeleteFileA(szPath);
+    // The contents are gone even when the name stays (a folder where entries may not be
+    // removed, another user's file in a sticky folder): the user must not believe the file
+    // gone, so a failed removal shows the same error.
+    if (!DeleteFileA(szPath))
+        ShowDeleteError(hwndOwner);
 }

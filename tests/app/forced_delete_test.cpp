@@ -2,6 +2,7 @@
 // The forced deletion on real files, and what it must refuse to write through.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app_test_support.h"
@@ -73,6 +74,80 @@ TEST_F(ForcedDeleteTest, RefusedPathsShowTheErrorAndStayUntouched) {
     EXPECT_TRUE(std::filesystem::is_symlink(dangling));
     EXPECT_FALSE(testenv::Exists(dir / "nowhere"));  // the dangling link's target not created
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+// Each layer of the defence against links on its own: a link named as its target in another
+// folder, and a link to a link, are refused and their targets untouched; a link among the
+// folders above is followed, and the file it leads to is zapped, as rm removes it.
+TEST_F(ForcedDeleteTest, ALinkIsRefusedWhateverItsNameButFoldersAboveAreFollowed) {
+    for (const char* folder : {"d1", "d2", "a", "b", "c"})
+        std::filesystem::create_directory(dir / folder);
+    const std::string sameName = File("d2/f", "precious"), linkToLink = File("c/g", "precious");
+    ASSERT_EQ(0, symlink("../d2/f", (dir / "d1/f").c_str()));
+    ASSERT_EQ(0, symlink("../c/g", (dir / "b/g").c_str()));
+    ASSERT_EQ(0, symlink("../b/g", (dir / "a/g").c_str()));
+    for (const std::string& link : {dir / "d1/f", dir / "a/g"}) {
+        const size_t before = Boxes().size();
+        TruncateAndRemove(nullptr, link.c_str());
+        EXPECT_EQ(before + 1, Boxes().size()) << link;
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+    }
+    EXPECT_EQ("precious", testenv::ReadFile(sameName));
+    EXPECT_EQ("precious", testenv::ReadFile(linkToLink));
+    ASSERT_EQ(0, symlink("d2", (dir / "up").c_str()));
+    TruncateAndRemove(nullptr, (dir / "up/f").c_str());
+    EXPECT_EQ(2u, Boxes().size());
+    EXPECT_FALSE(testenv::Exists(sameName));
+}
+
+// Zaps `path` in a child process as another user than the one who owns the folders (nobody,
+// when the tests run as root; else the same user, whom a read-only folder binds as well).
+// True when the child saw exactly the error box.
+bool ZapAsAnotherUser(const std::string& path) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        constexpr uid_t kNobody = 65534;
+        if (geteuid() == 0 && (setresgid(kNobody, kNobody, kNobody) != 0 ||
+                               setresuid(kNobody, kNobody, kNobody) != 0))
+            _exit(2);
+        TruncateAndRemove(nullptr, path.c_str());
+        const auto& boxes = standin::scripted::Boxes();
+        _exit(boxes.size() == 1 && boxes[0].text == "Couldn't delete file." &&
+                      boxes[0].caption == "Error." && boxes[0].type == MB_ICONERROR
+                  ? 0
+                  : 1);
+    }
+    int status = -1;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The file is emptied and marked first, on purpose; when its name then cannot be removed the
+// user is told, not left to believe it gone.
+TEST_F(ForcedDeleteTest, AFailedRemovalShowsTheErrorAndLeavesOnlyTheMark) {
+    const bool root = geteuid() == 0;
+    ASSERT_EQ(0, chmod(dir.path().c_str(), 0755));
+    // A folder where the user may not remove entries, holding a file the user may write.
+    const std::string readOnly = dir / "read-only";
+    ASSERT_EQ(0, mkdir(readOnly.c_str(), 0755));
+    std::vector<std::string> paths = {File("read-only/mine")};
+    if (root) {
+        ASSERT_EQ(0, chown(paths[0].c_str(), 65534, 65534));
+    }
+    ASSERT_EQ(0, chmod(readOnly.c_str(), 0555));
+    // Another user's writable file in a sticky, world-writable folder, as in /tmp.
+    if (root) {
+        const std::string sticky = dir / "sticky";
+        ASSERT_EQ(0, mkdir(sticky.c_str(), 0755));
+        ASSERT_EQ(0, chmod(sticky.c_str(), 01777));
+        paths.push_back(File("sticky/theirs"));
+        ASSERT_EQ(0, chmod(paths[1].c_str(), 0666));
+    }
+    for (const std::string& path : paths) {
+        EXPECT_TRUE(ZapAsAnotherUser(path)) << path;
+        EXPECT_EQ(std::string(1, '\xFF'), testenv::ReadFile(path)) << path;
+    }
+    chmod(readOnly.c_str(), 0755);  // so that the folder can be cleaned up
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // tests/app/ie_ext_test.cpp
 // "Ie Ext" and About, opened from the main window: the check box, Register, Unregister and
 // what each stores.
+#include <unistd.h>
+
 #include "advapi32/registry.h"
 #include "app_test_support.h"
 #include "registry_probe.h"
@@ -84,6 +86,45 @@ TEST_F(IeExtTest, OkAndAFailedRegisterStoreNothing) {
     EXPECT_TRUE(Boxes().empty());
     EXPECT_EQ(probe::Text("1"), Setting());
     EXPECT_FALSE(Exists("*\\shell\\Zapfile"));
+}
+
+// Register with no file manager able to take the entry is a failed registration: no message,
+// no setting stored, no command for the menus; each file manager's reason is on standard
+// error. Once one of them can take it, Register succeeds.
+TEST_F(IeExtTest, RegisterThatNoFileManagerCanShowFailsAndSaysWhy) {
+    namespace fs = std::filesystem;
+    StoreSetting("1");
+    fs::create_directories(dir / "data");
+    for (const char* folder : {"data/nautilus", "data/kio", "data/nemo"})
+        testenv::WriteFile(dir / folder, "a file where a folder should be");
+    fs::create_directories(dir / "config/Thunar");
+    const std::string mine = "<actions>\n</actions>\n";  // where uca.xml leads
+    testenv::WriteFile(dir / "mine.xml", mine);
+    ASSERT_EQ(0, symlink((dir / "mine.xml").c_str(), (dir / "config/Thunar/uca.xml").c_str()));
+    const auto Register = [] {
+        Inside(IDC_IEEXT, [](HWND dlg) {
+            Click(dlg, IDC_NOASK);
+            Press(dlg, IDC_REGISTER);
+            Press(dlg, IDOK);
+        });
+        testing::internal::CaptureStderr();
+        Run("");
+        return testing::internal::GetCapturedStderr();
+    };
+    const std::string reasons = Register();
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_EQ(probe::Text("1"), Setting());
+    EXPECT_FALSE(Exists("*\\shell\\Zapfile\\command"));
+    for (const char* manager : {"GNOME Files", "Dolphin", "Nemo", "Thunar"})
+        EXPECT_NE(std::string::npos, reasons.find(std::string("Menus: ") + manager + ": ")) << reasons;
+
+    fs::remove(dir / "data/nemo");
+    Register();
+    ASSERT_EQ(1u, Boxes().size());
+    EXPECT_EQ("Ie Ext Register Successful.", Boxes()[0].text);
+    EXPECT_EQ(probe::Text("0"), Setting());
+    EXPECT_TRUE(testenv::Exists(dir / "data/nemo/actions/Zapfile.nemo_action"));
+    EXPECT_EQ(mine, testenv::ReadFile(dir / "mine.xml"));
 }
 
 TEST_F(IeExtTest, AboutClosesWithOkOrEscape) {

@@ -4,6 +4,7 @@
 // what is typed to it and the exact exit code, output and error output it must give.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <string>
 #include <tuple>
@@ -68,7 +69,13 @@ TEST(ZapfileReg, MissingNamesAndBadSyntaxFailWithExitCodeOneAndWriteNothing) {
           {{"add", kKey, "/v"}, "", 1, "", kBadAdd},
           {{"add", kKey, "/t", "REG_DWORD", "/d", "4294967296", "/f"}, "", 1, "", kBadAdd},
           {{"add", kKey, "/t", "REG_BINARY", "/d", "0g", "/f"}, "", 1, "", kBadAdd},
+          {{"add", kKey, "/t", "REG_DWORD", "/d", "0x 1F", "/f"}, "", 1, "", kBadAdd},
+          {{"add", kKey, "/t", "REG_QWORD", "/d", "0x-1", "/f"}, "", 1, "", kBadAdd},
           {{"frob", kKey}, "", 1, "", "ERROR: Invalid syntax.\nType \"REG /?\" for usage.\n"},
+          // A level that starts with a backslash: no such key, and none can be made.
+          {{"query", "HKCU\\\\Software"}, "", 1, "", kNotFound},
+          {{"delete", "HKCU\\\\Software", "/f"}, "", 1, "", kNotFound},
+          {{"add", "HKCU\\\\Software", "/f"}, "", 1, "", "ERROR: Access is denied.\n"},
           {{"query", kKey}, "", 0, Shown("v", "REG_SZ    "), ""}});
 }
 
@@ -86,6 +93,43 @@ TEST(ZapfileReg, WithoutForceItAsksAndGoesOnOnlyAfterAYes) {
           {{"delete", kKey, "/v", "v"}, "y\n", 0, deleteValue + kDone, ""},
           {{"delete", kKey}, "yes\n", 0, deleteKey + kDone, ""},
           {{"query", kKey}, "", 1, "", kNotFound}});
+}
+
+// A path of `levels` keys below HKCU.
+std::string Deep(size_t levels) {
+    std::string key = "HKCU";
+    for (size_t i = 0; i < levels; ++i)
+        key += "\\k";
+    return key;
+}
+
+TEST(ZapfileReg, KeysDeeperThanWindowsAllowsAreRefusedAndAnyTreeIsDeleted) {
+    const std::string tooDeep = "ERROR: The parameter is incorrect.\n";
+    Play({{{"add", Deep(512), "/f"}, "", 0, kDone, ""},
+          {{"add", Deep(513), "/f"}, "", 1, "", tooDeep},
+          {{"add", Deep(500), "/f"}, "", 0, kDone, ""},
+          {{"add", Deep(500) + "\\a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\l\\m", "/f"}, "", 1, "", tooDeep},
+          {{"query", Deep(500) + "\\a"}, "", 1, "", kNotFound}});
+
+    // A tree deeper than the stack holds (a small one here: 128 KiB), as another program could
+    // have left it in the database.
+    const testenv::TempDir config;
+    const std::map<std::string, std::string> env = {{"XDG_CONFIG_HOME", config.path().string()}};
+    ASSERT_EQ(0, testproc::Run({ZAPFILE_REG_BIN, "add", "HKCU\\Deep", "/f"}, env).exitCode);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open((config.path() / "zapfile/registry.db").c_str(), &db));
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db,
+        "WITH RECURSIVE chain(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM chain WHERE n < 400)"
+        " INSERT INTO keys(id, parent, name) SELECT top + n, top + n - 1, 'k'"
+        " FROM chain, (SELECT max(id) AS top FROM keys)",
+        nullptr, nullptr, nullptr));
+    sqlite3_close(db);
+    const testproc::Result r = testproc::Run(
+        {"/bin/sh", "-c", "ulimit -s 128 && exec \"$0\" delete HKCU\\\\Deep /f", ZAPFILE_REG_BIN},
+        env);
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(kDone, r.out);
+    EXPECT_EQ(1, testproc::Run({ZAPFILE_REG_BIN, "query", "HKCU\\Deep"}, env).exitCode);
 }
 
 }  // namespace

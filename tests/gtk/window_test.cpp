@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "display.h"
@@ -272,6 +274,50 @@ TEST_F(GtkWindowTest, PlacementMovesTheWindowAndKeepsItOnTheScreen) {
             EXPECT_EQ(static_cast<UINT>(SW_SHOWNORMAL), got.showCmd);
         }
     });
+}
+
+// The label of a box's text, found among the widgets below `widget`.
+GtkLabel* FindLabel(GtkWidget* widget) {
+    if (GTK_IS_LABEL(widget))
+        return GTK_LABEL(widget);
+    GtkLabel* found = nullptr;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* c = children; c != nullptr && found == nullptr; c = c->next)
+            found = FindLabel(static_cast<GtkWidget*>(c->data));
+        g_list_free(children);
+    }
+    return found;
+}
+
+// A long path is wrapped in the question, but no character is drawn that the path does not
+// hold: a hyphen at a break would be one glyph more than the line has characters.
+TEST_F(GtkWindowTest, ALongPathWrapsWithoutAddedCharacters) {
+    const std::string path = "\"/tmp/" + std::string(150, 'x') + "/" + std::string(40, 'y') + ".txt\"";
+    int lines = 0, extra = -1;
+    Poll([&](bool last) {
+        GtkWidget* box = gtk_grab_get_current();
+        if (!GTK_IS_DIALOG(box))
+            return last;
+        GtkLabel* label = FindLabel(box);
+        if (label == nullptr || !gtk_widget_get_mapped(GTK_WIDGET(label)))
+            return last;
+        PangoLayout* layout = gtk_label_get_layout(label);
+        lines = pango_layout_get_line_count(layout);
+        extra = 0;
+        for (GSList* l = pango_layout_get_lines_readonly(layout); l != nullptr; l = l->next)
+            for (GSList* r = static_cast<PangoLayoutLine*>(l->data)->runs; r != nullptr; r = r->next) {
+                const auto* run = static_cast<PangoGlyphItem*>(r->data);
+                // (A ligature, as "fi" in "file", is one glyph for two characters.)
+                extra += std::max(0, run->glyphs->num_glyphs - run->item->num_chars);
+            }
+        gtk_dialog_response(GTK_DIALOG(box), IDNO);
+        return true;
+    });
+    EXPECT_EQ(IDNO, MessageBoxA(nullptr, ("Are you sure you want to delete the file:\n" + path).c_str(),
+                                "Cofirm", MB_YESNO));
+    EXPECT_LT(3, lines);
+    EXPECT_EQ(0, extra);
 }
 
 }  // namespace

@@ -120,12 +120,24 @@ TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
                                {"focus", "Ko Zapfile"}, tab, tab, tab, {"key", "space"},
                                {"focus", "Ko Zapfile"}, {"key", "Escape"}}, false},
     };
+    // The desktop's recent files hold another program's entry.
+    std::filesystem::create_directories(dir / "data");
+    const std::string recentFiles =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
+        "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
+        "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+        "  <bookmark href=\"file:///elsewhere/kept.txt\" added=\"2026-01-01T00:00:00Z\" "
+        "modified=\"2026-01-01T00:00:00Z\" visited=\"2026-01-01T00:00:00Z\"/>\n</xbel>";
+    testenv::WriteFile(dir / "data/recently-used.xbel", recentFiles);
     for (const auto& run : runs) {
         const std::string path = File("doc");
         Play(run.named ? Strings{ZAPFILE_BIN, path} : Strings{ZAPFILE_BIN}, run.title, run.keys,
              path);
         EXPECT_EQ(run.fileStays, testenv::Exists(path)) << run.title << ", " << run.keys.back()[1];
     }
+    // The name of the file chosen and zapped is not left in the desktop's recent files, and
+    // what the list held stays.
+    EXPECT_EQ(recentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
 }
 
 // "Ie Ext" is two Tabs on from "...", "?" two more. Register in "Ie Ext" writes the verb and

@@ -71,6 +71,10 @@ no-question)
   for name in "${bystanders[@]}"; do
     [ "$(cat "$scratch/$name" 2>/dev/null)" = secret ] || fail "$name was touched"
   done
+  # A link among the folders above is followed, as the system follows it.
+  mkdir "$scratch/real" && printf secret >"$scratch/real/f" && ln -s real "$scratch/up"
+  timeout 20 wine "$zapfile" "$(winpath "$scratch/up/f")" || fail "zapfile.exe ended with $? (124: a window waited)"
+  [ ! -e "$scratch/real/f" ] || fail "the file behind a folder link is still there"
   ;;
 
 question)
@@ -101,6 +105,13 @@ refused)
   # Wine shows a symbolic link as the file it points to: it must still not be written through.
   ln -s target "$scratch/link"
   ln -s nowhere "$scratch/dangling"
+  # A link named as its target in another folder, and a link to a link.
+  mkdir "$scratch/d1" "$scratch/d2" "$scratch/a" "$scratch/b"
+  printf precious >"$scratch/d2/f" && ln -s ../d2/f "$scratch/d1/f"
+  # Its target's name again, in a folder whose name differs in case alone (Wine tells them
+  # apart, as Linux does).
+  mkdir "$scratch/D1" && printf precious >"$scratch/D1/g" && ln -s ../D1/g "$scratch/d1/g"
+  ln -s ../target "$scratch/b/target" && ln -s ../b/target "$scratch/a/target"
   deep="$scratch/$(printf 'd%.0s' {1..120})/$(printf 'e%.0s' {1..120})"
   mkdir -p "$deep"
   printf long >"$deep/long.txt"  # longer than the buffers: refused whole, never shortened
@@ -112,6 +123,8 @@ refused)
   before=$(snapshot)
   for target in "$(winpath "$scratch/read-only")" "$(winpath "$scratch/folder")" \
                 "$(winpath "$scratch/link")" "$(winpath "$scratch/dangling")" \
+                "$(winpath "$scratch/d1/f")" "$(winpath "$scratch/a/target")" \
+                "$(winpath "$scratch/d1/g")" \
                 "$(winpath "$deep/long.txt")" "$(winpath "$scratch/$over")" \
                 NUL CON '\\.\NUL' '\\.\CON'; do
     start_zapfile "$target"

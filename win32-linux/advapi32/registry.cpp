@@ -15,7 +15,9 @@
 
 #include <cstring>
 #include <mutex>
+#include <string>
 #include <string_view>
+#include <vector>
 
 using namespace standin::registry;
 
@@ -112,7 +114,19 @@ std::string_view ValueName(LPCSTR name) {
     return name != nullptr ? name : "";
 }
 
-LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, PHKEY phkResult) {
+// The file managers' menus stand for the Explorer: a verb is opened to be written only while
+// one of them can take its entry (as only a user who may write there opens a key of
+// HKEY_CLASSES_ROOT to write), else a registration would succeed that no menu shows.
+LONG MenusTakeVerb(Database& db, KeyId from, const KeyPath& levels) {
+    std::vector<std::string> path;  // "*", "shell", the verb, ...
+    const LONG status = KeyNames(db, from, &path);
+    path.insert(path.end(), levels.begin(), levels.end());
+    if (status != ERROR_SUCCESS || path.size() < 3)
+        return status;
+    return standin::FileManagersCanTake(path[2]) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
+LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, bool write, PHKEY phkResult) {
     if (phkResult == nullptr)
         return ERROR_INVALID_PARAMETER;
     VerbsChanged menus;
@@ -135,6 +149,9 @@ LONG OpenKey(HKEY hKey, LPCSTR lpSubKey, bool create, PHKEY phkResult) {
     if ((status = SplitKeyPath(lpSubKey, &levels)) != ERROR_SUCCESS)
         return status;
     if ((status = r.db.Open()) != ERROR_SUCCESS)
+        return status;
+    if (write && PlaceBelow(place, levels) == kAtVerbs &&
+        (status = MenusTakeVerb(r.db, from, levels)) != ERROR_SUCCESS)
         return status;
     KeyId key = 0;
     const sqlite3_int64 changes = sqlite3_total_changes64(r.db.handle());
@@ -179,23 +196,25 @@ LONG WINAPI RegOpenKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
         *phkResult = hKey;
         return ERROR_SUCCESS;
     }
-    return OpenKey(hKey, lpSubKey, false, phkResult);
+    return OpenKey(hKey, lpSubKey, false, true, phkResult);  // all the access there is
 }
 
-LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM, PHKEY phkResult) {
+LONG WINAPI RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD, REGSAM samDesired,
+                          PHKEY phkResult) {
     // A predefined key opened with an empty subkey is that key's own handle, as passed; any
     // other key gets a new handle.
     if (phkResult != nullptr && IsEmpty(lpSubKey) && PredefinedKey(hKey) != 0) {
         *phkResult = hKey;
         return ERROR_SUCCESS;
     }
-    return OpenKey(hKey, lpSubKey, false, phkResult);
+    return OpenKey(hKey, lpSubKey, false, (samDesired & (KEY_SET_VALUE | KEY_CREATE_SUB_KEY)) != 0,
+                   phkResult);
 }
 
 LONG WINAPI RegCreateKeyA(HKEY hKey, LPCSTR lpSubKey, PHKEY phkResult) {
     if (IsEmpty(lpSubKey))
         return SameKey(hKey, phkResult);
-    return OpenKey(hKey, lpSubKey, true, phkResult);
+    return OpenKey(hKey, lpSubKey, true, true, phkResult);
 }
 
 LONG WINAPI RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD, DWORD dwType, const BYTE* lpData,

@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -67,6 +68,11 @@ constexpr const char* kSql[kStatementCount] = {
     "SELECT name FROM keys WHERE parent = ?1 ORDER BY name LIMIT 1 OFFSET ?2",
     // Values come in creation order, as on Windows.
     "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    // A key and its ancestors up to the root: the key's depth plus one.
+    "WITH RECURSIVE up(id) AS (SELECT ?1 UNION"
+    " SELECT keys.parent FROM keys JOIN up ON keys.id = up.id WHERE keys.parent != 0)"
+    " SELECT count(*) FROM up",
+    "SELECT parent, name FROM keys WHERE id = ?1",
 };
 
 void RemoveDatabaseFiles(const std::string& path) {
@@ -130,6 +136,17 @@ LONG FindChild(Database& db, KeyId parent, std::string_view name, KeyId* child) 
         return ERROR_SUCCESS;
     }
     return rc == SQLITE_DONE ? ERROR_FILE_NOT_FOUND : StatusOf(rc, false);
+}
+
+// How many levels below its root a key lies (0 for a root).
+LONG Depth(Database& db, KeyId key, size_t* depth) {
+    Query q(db, kCountLevels);
+    q.Bind(1, key);
+    const int rc = q.Step();
+    if (rc != SQLITE_ROW)
+        return StatusOf(rc, false);
+    *depth = static_cast<size_t>(q.Int(0)) - 1;
+    return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -293,7 +310,10 @@ LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* o
         return KeyAlive(db, from);
     }
     KeyId key = from;
-    for (const std::string_view level : levels) {
+    size_t depth = 0;  // of `from`, looked up when the first level is to be made
+    bool depthKnown = false;
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const std::string_view level = levels[i];
         KeyId child = 0;
         LONG status = FindChild(db, key, level, &child);
         // Below the first level the parent was just found or made.
@@ -305,6 +325,11 @@ LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* o
         if (status == ERROR_FILE_NOT_FOUND && create && refuseNewKeys)
             return ERROR_ACCESS_DENIED;
         if (status == ERROR_FILE_NOT_FOUND && create) {
+            if (!depthKnown && (status = Depth(db, from, &depth)) != ERROR_SUCCESS)
+                return status;
+            depthKnown = true;
+            if (depth + i + 1 > kMaxKeyDepth)
+                return ERROR_INVALID_PARAMETER;
             Query q(db, kInsertKey);
             q.Bind(1, key);
             q.Bind(2, level);
@@ -317,6 +342,23 @@ LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* o
         key = child;
     }
     *out = key;
+    return ERROR_SUCCESS;
+}
+
+LONG KeyNames(Database& db, KeyId key, std::vector<std::string>* names) {
+    names->clear();
+    // Parents are made before their children, so the way up ends; a damaged file whose
+    // parents go round in a circle is stopped by the count.
+    for (size_t count = 0; !IsRoot(key); ++count) {
+        Query q(db, kKeyParent);
+        q.Bind(1, key);
+        const int rc = q.Step();
+        if (rc != SQLITE_ROW || count > (1u << 24))
+            return rc == SQLITE_DONE || rc == SQLITE_ROW ? ERROR_REGISTRY_CORRUPT : StatusOf(rc, false);
+        names->emplace_back(q.Text(1));
+        key = q.Int(0);
+    }
+    std::reverse(names->begin(), names->end());
     return ERROR_SUCCESS;
 }
 

@@ -39,6 +39,8 @@ enum StatementId {
     kDeleteValue,
     kEnumKey,
     kEnumValue,
+    kCountLevels,
+    kKeyParent,
     kStatementCount
 };
 
@@ -158,8 +160,14 @@ bool IsRoot(KeyId key);
 LONG KeyAlive(Database& db, KeyId key);
 // The answer when nothing was found below a key: `status`, or why the key itself is gone.
 LONG Missing(Database& db, KeyId key, LONG status);
-// Follows the levels down from a key; with `create`, makes each missing level.
+// Windows' limit on the depth of the tree, below a root key.
+constexpr size_t kMaxKeyDepth = 512;
+
+// Follows the levels down from a key; with `create`, makes each missing level. A level that
+// would lie deeper than kMaxKeyDepth is not made (ERROR_INVALID_PARAMETER).
 LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* out);
+// The names of the levels from the key's root down to the key (none for a root).
+LONG KeyNames(Database& db, KeyId key, std::vector<std::string>* names);
 // Runs a statement on (key) or (key, name) that changes rows; ERROR_FILE_NOT_FOUND when
 // it changed none.
 LONG Change(Database& db, StatementId id, KeyId key, const std::string_view* name);

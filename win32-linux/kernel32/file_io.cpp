@@ -123,6 +123,10 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
+    // No access at all asks for the attributes only, which Windows gives without the right to
+    // read: a folder that may be passed through but not listed opens too.
+    if (!read && !write && dwCreationDisposition == OPEN_EXISTING)
+        flags = O_PATH | O_CLOEXEC | (flags & O_NOFOLLOW);
     const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
     // OPEN_ALWAYS and CREATE_ALWAYS tell the caller whether the file was there already
     // (ERROR_ALREADY_EXISTS): a new file is made exclusively, else the existing one opened.

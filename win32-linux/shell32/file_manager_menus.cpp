@@ -5,34 +5,41 @@
 // per-user menus of four file managers, derived from the registry alone: a sync writes what
 // the verbs call for and removes the entries of verbs that are gone.
 //
-// Entries carry a mark: a file without it belongs to the user and is never touched, and a
-// verb whose entry name is taken by such a file has no entry in that file manager.
+// An entry is this program's only while it has the name this program gives the verb's entry
+// and holds exactly the bytes written there last (kept in a record of their own). Anything
+// else is the user's, whatever it holds: a copy under another name, an entry edited by hand.
+// It is never changed or removed, and a verb whose entry name it takes has no entry in that
+// file manager. Each entry that cannot be written is named on standard error.
 
 #include <windows.h>
 
 #include "kernel32/user_folders.h"
 #include "shell32/file_manager_menus.h"
 #include "shell32/menu_entries.h"
+#include "shell32/menu_files.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace {
 
 using namespace standin::menus;
+using standin::MakeFolders;
+using standin::XdgHome;
 
-constexpr off_t kMaxEntry = 64 * 1024;
-constexpr off_t kMaxThunarFile = 16 * 1024 * 1024;
+constexpr size_t kMaxThunarFile = 16 * 1024 * 1024;
+constexpr char kThunar[] = "Thunar";
+constexpr char kNewUca[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n</actions>\n";
+
+void Report(const char* manager, const std::string& path, int err) {
+    fprintf(stderr, "Menus: %s: %s: %s\n", manager, path.c_str(), Reason(err).c_str());
+}
 
 // ERROR_FILE_NOT_FOUND when the verb has no command; the text ends at its first NUL.
 LONG ReadCommand(HKEY shell, const std::string& verb, std::string* line) {
@@ -74,126 +81,103 @@ bool ReadVerbs(std::vector<Verb>* verbs) {
     return status == ERROR_NO_MORE_ITEMS;
 }
 
-// ---- Files ----------------------------------------------------------------------------------
-
-using standin::MakeFolders;
-using standin::XdgHome;
-
-// The bytes and permission bits of a regular file of at most `limit` bytes; false for
-// anything else (a link, a folder, a missing file).
-bool ReadRegular(const std::string& path, off_t limit, std::string* bytes, mode_t* mode) {
-    const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    struct stat st;
-    bool ok = fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= limit;
-    if (ok) {
-        bytes->resize(st.st_size);
-        ok = read(fd, bytes->data(), bytes->size()) == st.st_size;
-        *mode = st.st_mode & 07777;
-    }
-    if (fd >= 0)
-        close(fd);
-    return ok;
+// 0 when the entry at `path` is this program's, or when nothing is there (ENOENT); else why
+// it may not be touched. `bytes` is what the verb calls for now: a file that already holds
+// exactly that (written before its record was kept) is taken as this program's too.
+int EntryState(const Record& record, const std::string& name, const std::string& path,
+               const std::string& bytes, std::string* now, mode_t* mode) {
+    const int err = ReadRegular(path, kMaxEntry, now, mode);
+    if (err != 0)
+        return err == EFBIG || err == ELOOP || err == EINVAL || err == EISDIR ? kUsersFile : err;
+    return record.Holds(name, *now) || (!bytes.empty() && *now == bytes) ? 0 : kUsersFile;
 }
 
-bool IsOurs(const std::string& path, const char* mark, std::string* bytes, mode_t* mode) {
-    return ReadRegular(path, kMaxEntry, bytes, mode) &&
-           bytes->find("\n" + std::string(mark) + "\n") != std::string::npos;
-}
-
-// Replaces the file at once, through a hidden file in the same folder that no file manager
-// reads.
-void WriteAtomically(const std::string& folder, const std::string& path,
-                     const std::string& bytes, mode_t mode) {
-    std::string temp = folder + "/.zapfile-XXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return;
-    bool ok = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
-              fsync(fd) == 0 && fchmod(fd, mode) == 0;
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(temp.c_str(), path.c_str()) != 0)
-        unlink(temp.c_str());
-}
-
-// One file per verb in the format's folder; marked files of other names are removed.
+// One file per verb in the format's folder; this program's files of verbs that are gone are
+// removed.
 void SyncEntries(const EntryFormat& f, const std::string& dataHome,
                  const std::vector<Verb>& verbs) {
-    const std::string folder = dataHome + "/" + f.folder, suffix = f.suffix;
-    if (!verbs.empty() && !MakeFolders(folder))
-        return;
+    Record record(f.id);
+    const std::string folder = dataHome + "/" + f.folder;
     std::set<std::string> wanted;
     std::string now;
     mode_t mode = 0;
     for (const Verb& v : verbs) {
-        const std::string path = folder + "/" + v.name + suffix, bytes = f.content(v);
-        wanted.insert(v.name + suffix);
-        struct stat st;
-        const bool there = lstat(path.c_str(), &st) == 0;
-        if ((!there && errno == ENOENT) ||
-            (there && IsOurs(path, f.mark, &now, &mode) && (now != bytes || mode != f.mode)))
-            WriteAtomically(folder, path, bytes, f.mode);
+        const std::string name = v.name + f.suffix, path = folder + "/" + name;
+        const std::string bytes = f.content(v);
+        if (bytes.size() > kMaxEntry)
+            continue;  // it would not be found again: no entry, and the old one goes
+        wanted.insert(name);
+        int err = EntryState(record, name, path, bytes, &now, &mode);
+        if (err == 0 && (now != bytes || mode != f.mode) && (err = record.Writable()) == 0)
+            err = WriteWhole(folder, path, bytes, f.mode, true);
+        else if (err == ENOENT && (err = record.Writable()) == 0)
+            err = !MakeFolders(folder) ? WritableFolder(folder)
+                                       : WriteWhole(folder, path, bytes, f.mode, false);
+        if (err == EEXIST)
+            err = kUsersFile;
+        if (err == 0)
+            err = record.Keep(name, bytes);
+        else if (err == kUsersFile)
+            record.Forget(name);  // what stands there now is the user's
+        if (err != 0)
+            Report(f.manager, path, err);
     }
-    DIR* dir = opendir(folder.c_str());
-    if (dir == nullptr)
-        return;
-    while (const dirent* e = readdir(dir)) {
-        const std::string name = e->d_name, path = folder + "/" + name;
-        if (name[0] != '.' && name.size() >= suffix.size() &&
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
-            wanted.count(name) == 0 && IsOurs(path, f.mark, &now, &mode))
-            unlink(path.c_str());
+    const auto recorded = record.entries();
+    for (const auto& [name, bytes] : recorded) {
+        if (wanted.count(name) != 0)
+            continue;
+        const std::string path = folder + "/" + name;
+        int err = EntryState(record, name, path, "", &now, &mode);
+        if (err == 0 && unlink(path.c_str()) != 0)
+            err = errno;
+        if (err == 0 || err == ENOENT || err == kUsersFile)
+            record.Forget(name);
+        else
+            Report(f.manager, path, err);
     }
-    closedir(dir);
 }
 
-// uca.xml with this program's actions replaced by `ours`, every other byte as it was; false
-// for a text that is not a plain list of actions.
-bool ReplaceOurActions(const std::string& text, const std::string& ours, std::string* out) {
-    const size_t open = text.find("<actions>"), close = text.rfind("</actions>");
-    if (open == std::string::npos || close == std::string::npos || close < open)
-        return false;
-    size_t at = open + 9;
-    *out = text.substr(0, at);
-    for (;;) {
-        const size_t start = text.find_first_not_of(" \t\r\n", at);
-        if (start == close)
-            break;
-        const size_t end = text.find("</action>", start);
-        if (text.compare(start, 8, "<action>") != 0 || end > close ||
-            text.find("<action>", start + 8) < end)
-            return false;
-        const size_t stop = end + 9;
-        if (text.substr(start, stop - start).find(kThunarMark) == std::string::npos) {
-            out->append(text, at, stop - at);
-            at = stop;
-        } else {  // ours goes with the line end written after it
-            out->append(text, at, start - at);
-            at = stop < close && text[stop] == '\n' ? stop + 1 : stop;
-        }
-    }
-    out->append(text, at, close - at);
-    *out += ours;
-    out->append(text, close);
-    return true;
-}
-
+// uca.xml with this program's actions replaced by those the verbs call for, every other
+// byte as it was.
 void SyncThunar(const std::string& configHome, const std::vector<Verb>& verbs) {
+    Record record("thunar");
     const std::string folder = configHome + "/Thunar", path = folder + "/uca.xml";
     std::string ours, text, changed;
+    std::vector<std::string> owned;
+    for (const auto& [verb, action] : record.entries())
+        owned.push_back(action);
     for (const Verb& v : verbs)
-        ours += ThunarAction(v);
+        ours += owned.emplace_back(ThunarAction(v));
     mode_t mode = 0644;
-    struct stat st;
-    if (lstat(path.c_str(), &st) == 0) {
-        if (!ReadRegular(path, kMaxThunarFile, &text, &mode))
-            return;
-    } else if (errno != ENOENT || ours.empty() || !MakeFolders(folder)) {
+    int err = ReadRegular(path, kMaxThunarFile, &text, &mode);
+    if (err == ENOENT && ours.empty())
+        err = 0;
+    else if (err == ENOENT && (err = record.Writable()) == 0)
+        err = MakeFolders(folder) ? 0 : WritableFolder(folder);
+    else if (err == 0)
+        err = record.Writable();
+    if (err == 0 && text.empty() && !ours.empty())
+        text = kNewUca;
+    if (err == 0 && !text.empty() && !ReplaceOurActions(text, owned, ours, &changed))
+        err = kNotAList;
+    if (err == 0 && changed.size() > kMaxThunarFile)
+        err = EFBIG;
+    if (err == 0 && changed != text)
+        err = WriteWhole(folder, path, changed, mode, true);
+    if (err != 0) {
+        Report(kThunar, path, err);
         return;
-    } else {
-        text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n</actions>\n";
     }
-    if (ReplaceOurActions(text, ours, &changed) && changed != text)
-        WriteAtomically(folder, path, changed, mode);
+    std::set<std::string> wanted;
+    for (const Verb& v : verbs) {
+        wanted.insert(v.name);
+        if ((err = record.Keep(v.name, ThunarAction(v))) != 0)
+            Report(kThunar, path, err);
+    }
+    const auto recorded = record.entries();
+    for (const auto& [verb, action] : recorded)
+        if (wanted.count(verb) == 0)
+            record.Forget(verb);
 }
 
 }  // namespace
@@ -201,6 +185,11 @@ void SyncThunar(const std::string& configHome, const std::vector<Verb>& verbs) {
 namespace standin {
 
 void SyncFileManagerMenus() {
+    const menus::SyncLock lock;
+    if (lock.error() != 0) {
+        fprintf(stderr, "Menus: the menus are not changed: %s\n", Reason(lock.error()).c_str());
+        return;
+    }
     std::vector<Verb> verbs;
     if (!ReadVerbs(&verbs))
         return;
@@ -211,6 +200,47 @@ void SyncFileManagerMenus() {
             SyncEntries(f, data, verbs);
     if (!config.empty())
         SyncThunar(config, verbs);
+}
+
+bool FileManagersCanTake(const std::string& verb) {
+    if (!UsableName(verb))
+        return true;  // such a verb has no entry anywhere
+    std::vector<std::string> reasons;
+    const std::string data = XdgHome("XDG_DATA_HOME", ".local/share");
+    const std::string config = XdgHome("XDG_CONFIG_HOME", ".config");
+    for (const EntryFormat& f : kFormats) {
+        const Record record(f.id);
+        const std::string folder = data + "/" + f.folder, path = folder + "/" + verb + f.suffix;
+        std::string now;
+        mode_t mode = 0;
+        int err = data.empty() ? ENOENT : record.Writable();
+        if (err == 0)
+            err = EntryState(record, verb + f.suffix, path, "", &now, &mode);
+        if (err == 0 || err == ENOENT)
+            err = WritableFolder(folder);
+        if (err == 0)
+            return true;
+        reasons.push_back(std::string(f.manager) + ": " + path + ": " + Reason(err));
+    }
+    const Record record("thunar");
+    const std::string folder = config + "/Thunar", path = folder + "/uca.xml";
+    std::string text, unused;
+    mode_t mode = 0;
+    int err = config.empty() ? ENOENT : record.Writable();
+    if (err == 0 && (err = ReadRegular(path, kMaxThunarFile, &text, &mode)) == ENOENT) {
+        text = kNewUca;
+        err = 0;
+    }
+    if (err == 0)
+        err = WritableFolder(folder);
+    if (err == 0 && !ReplaceOurActions(text, {}, "", &unused))
+        err = kNotAList;
+    if (err == 0)
+        return true;
+    reasons.push_back(std::string(kThunar) + ": " + path + ": " + Reason(err));
+    for (const std::string& reason : reasons)
+        fprintf(stderr, "Menus: %s\n", reason.c_str());
+    return false;
 }
 
 }  // namespace standin

@@ -124,7 +124,7 @@ std::string NemoAction(const Verb& v) {
 
 bool ParseCommand(std::string_view line, std::vector<std::string>* args) {
     args->clear();
-    if (HasControl(line) || !IsUtf8(line))
+    if (line.size() > kMaxCommand || HasControl(line) || !IsUtf8(line))
         return false;
     int files = 0;
     size_t i = 0;
@@ -174,9 +174,47 @@ std::string ThunarAction(const Verb& v) {
 
 // Nautilus wants its scripts executable, Dolphin its service menus (against trojan files).
 const EntryFormat kFormats[3] = {
-    {"nautilus/scripts", "", 0700, kScriptMark, NautilusScript},
-    {"kio/servicemenus", ".desktop", 0755, kKeyMark, DolphinMenu},
-    {"nemo/actions", ".nemo_action", 0644, kKeyMark, NemoAction},
+    {"GNOME Files", "nautilus", "nautilus/scripts", "", 0700, NautilusScript},
+    {"Dolphin", "dolphin", "kio/servicemenus", ".desktop", 0755, DolphinMenu},
+    {"Nemo", "nemo", "nemo/actions", ".nemo_action", 0644, NemoAction},
 };
+
+bool ReplaceOurActions(std::string_view text, const std::vector<std::string>& owned,
+                       std::string_view ours, std::string* out) {
+    constexpr std::string_view kOpen = "<actions>", kClose = "</actions>";
+    constexpr std::string_view kAction = "<action>", kEnd = "</action>";
+    const size_t open = text.find(kOpen), close = text.rfind(kClose);
+    if (open == std::string_view::npos || close == std::string_view::npos || close < open)
+        return false;
+    size_t at = open + kOpen.size();
+    out->assign(text.substr(0, at));
+    for (;;) {
+        const size_t start = text.find_first_not_of(" \t\r\n", at);
+        if (start == close)
+            break;
+        if (start == std::string_view::npos || text.compare(start, kAction.size(), kAction) != 0)
+            return false;
+        const size_t end = text.find(kEnd, start);
+        if (end == std::string_view::npos || end > close ||
+            text.find(kAction, start + kAction.size()) < end)
+            return false;
+        const size_t stop = end + kEnd.size();
+        const std::string_view action = text.substr(start, stop - start);
+        bool mine = false;
+        for (const std::string& o : owned)
+            mine = mine || std::string_view(o).substr(0, o.find_last_not_of('\n') + 1) == action;
+        if (mine) {  // it goes with the line end written after it
+            out->append(text.substr(at, start - at));
+            at = stop < close && text[stop] == '\n' ? stop + 1 : stop;
+        } else {
+            out->append(text.substr(at, stop - at));
+            at = stop;
+        }
+    }
+    out->append(text.substr(at, close - at));
+    out->append(ours);
+    out->append(text.substr(close));
+    return true;
+}
 
 }  // namespace standin::menus

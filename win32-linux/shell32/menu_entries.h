@@ -12,7 +12,15 @@
 
 namespace standin::menus {
 
-// Entries carry a mark: a file without it belongs to the user and is never touched.
+// The largest entry file, and the largest action, that is written; a file of the user's that is
+// larger cannot be an entry. A command line of at most kMaxCommand bytes makes an entry of at
+// most kMaxEntry bytes in every format (each byte of it takes at most 7 there, and the verb's
+// name at most 2 x 255 more); a longer one gets no entry at all.
+constexpr size_t kMaxEntry = 64 * 1024;
+constexpr size_t kMaxCommand = 8 * 1024;
+
+// Entries name the verb that wrote them; what makes an entry this program's own is its name
+// and its bytes (file_manager_menus.cpp), not this mark.
 constexpr char kKeyMark[] = "X-Zapfile-Shell-Verb=true";
 constexpr char kScriptMark[] = "# X-Zapfile-Shell-Verb=true";
 constexpr char kThunarMark[] = "<unique-id>zapfile-shell-verb-";
@@ -24,16 +32,18 @@ struct Verb {
 
 // Splits a command line as the Explorer does: blanks part the tokens, a token that starts
 // with a double quote runs to the next one. False for a line that an entry could not carry
-// exactly: no absolute program, not exactly one %1, a quote, control character or other %.
+// exactly: no absolute program, not exactly one %1, a quote, control character or other %,
+// or more than kMaxCommand bytes.
 bool ParseCommand(std::string_view line, std::vector<std::string>* args);
 // A verb's name is a file's name and a label in every format.
 bool UsableName(const std::string& name);
 
 struct EntryFormat {
-    const char* folder;  // below the data home
+    const char* manager;  // the file manager's name, in messages
+    const char* id;       // where what was written last is kept
+    const char* folder;   // below the data home
     const char* suffix;
     mode_t mode;
-    const char* mark;
     std::string (*content)(const Verb&);
 };
 
@@ -42,6 +52,13 @@ extern const EntryFormat kFormats[3];
 
 // Thunar: one action of uca.xml.
 std::string ThunarAction(const Verb& v);
+
+// uca.xml with every action whose bytes are one of `owned` taken out (with the line end after
+// it) and `ours` put before </actions>; every other byte stays where it was. False, with *out
+// unspecified, for a text that is not a plain list of actions: only blanks and whole
+// <action> elements between <actions> and </actions>.
+bool ReplaceOurActions(std::string_view text, const std::vector<std::string>& owned,
+                       std::string_view ours, std::string* out);
 
 }  // namespace standin::menus
 

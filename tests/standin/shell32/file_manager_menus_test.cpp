@@ -9,9 +9,12 @@
 
 #include <cstdlib>
 #include <string>
+#include <regex>
+#include <thread>
 
 #include "advapi32/registry.h"
 #include "menu_entries.h"
+#include "shell32/menu_entries.h"
 #include "registry_probe.h"
 #include "test_env.h"
 
@@ -119,6 +122,93 @@ TEST_F(FileManagerMenus, OnlyChangesBelowTheVerbsKeyRewriteTheMenus) {
     ASSERT_EQ(0, RegCreateKeyA(h, "SHELL\\Other\\command", &h));
     EXPECT_TRUE(testenv::Exists(Nemo("Zap")));
     EXPECT_EQ("<actions><!-- mine --></actions>", testenv::ReadFile(uca_));
+}
+
+// A file is this program's entry only under the name it gives the verb's entry and while it
+// holds exactly what was written there last: copies, and an entry edited by hand, are the
+// user's and stay as they are, whatever they hold.
+TEST_F(FileManagerMenus, CopiesAndEditedEntriesAreTheUsersAndStay) {
+    SetVerb("Zap", "/bin/zap %1");
+    const std::string script = testenv::ReadFile(Script("Zap"));
+    const std::string service = testenv::ReadFile(Service("Zap"));
+    const std::string copies[][2] = {
+        {Script("Zap again"), script + "echo mine\n"},
+        {data_ + "/kio/servicemenus/my-zap.desktop",
+         std::regex_replace(service, std::regex("Name=Zap"), "Name=My zap")},
+        {data_ + "/nemo/actions/zap.nemo_action", testenv::ReadFile(Nemo("Zap"))}};
+    for (const auto& [path, bytes] : copies)
+        testenv::WriteFile(path, bytes);
+    const std::string edited = service + "X-Mine=yes\n";
+    testenv::WriteFile(Service("Zap"), edited);
+    // A copy of the Thunar action under a name of the user's, its unique-id kept.
+    std::string uca = testenv::ReadFile(uca_);
+    const size_t from = uca.rfind("<action>", uca.find("zapfile-shell-verb-"));
+    const std::string ours = uca.substr(from, uca.find("</action>", from) + 10 - from);
+    uca.insert(uca.rfind("</actions>"), std::regex_replace(ours, std::regex("<name>Zap<"), "<name>Zap 2<"));
+    testenv::WriteFile(uca_, uca);
+
+    SetVerb("Other", "/bin/other %1");
+    SetVerb("Zap", "/bin/zap2 %1");  // the verb's own entries follow, the edited one does not
+    EXPECT_NE(std::string::npos, testenv::ReadFile(Script("Zap")).find("/bin/zap2"));
+    EXPECT_EQ(edited, testenv::ReadFile(Service("Zap")));
+    probe::DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\Zap");
+    EXPECT_FALSE(testenv::Exists(Script("Zap")));
+    EXPECT_FALSE(testenv::Exists(Nemo("Zap")));
+    EXPECT_EQ(edited, testenv::ReadFile(Service("Zap")));
+    for (const auto& [path, bytes] : copies)
+        EXPECT_EQ(bytes, testenv::ReadFile(path)) << path;
+    std::vector<menus::Action> actions;
+    ASSERT_TRUE(menus::UcaActions(testenv::ReadFile(uca_), &actions));
+    ASSERT_EQ(3u, actions.size());  // the user's own, the user's copy, Other
+    EXPECT_EQ("Zap 2", actions[1]["name"]);
+}
+
+// Every entry written is found again: a command line short enough gets entries that are all
+// within the size an entry is read at, a longer one gets none, and a verb that grows past the
+// limit loses the entries it had.
+TEST_F(FileManagerMenus, ACommandTooLongForAnEntryGetsNoneAndLosesWhatItHad) {
+    using standin::menus::kMaxCommand;
+    // A quote costs the most in every format: 7 bytes in Nemo's Exec.
+    const std::string longest = "/" + std::string(kMaxCommand - 4, '\'') + " %1";
+    ASSERT_EQ(kMaxCommand, longest.size());
+    SetVerb("Zap", longest);
+    EXPECT_EQ(4, Entries("Zap"));
+    for (const std::string& path : {Script("Zap"), Service("Zap"), Nemo("Zap")})
+        EXPECT_GE(standin::menus::kMaxEntry, fs::file_size(path)) << path;
+    for (const size_t size : {kMaxCommand + 1, size_t{70000}}) {
+        SetVerb("Zap", "/bin/zap %1");
+        ASSERT_EQ(4, Entries("Zap"));
+        SetVerb("Zap", "/" + std::string(size - 4, 'z') + " %1");
+        EXPECT_EQ(0, Entries("Zap")) << size;
+    }
+    probe::DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\Zap");
+    EXPECT_EQ(0, Entries("Zap"));
+}
+
+// Verbs added while others are deleted, all at once: after the writers finish, the menus show
+// exactly the verbs the registry holds, round after round.
+TEST_F(FileManagerMenus, ConcurrentChangesLeaveTheMenusInStepWithTheRegistry) {
+    constexpr int kVerbs = 6;
+    for (int i = 0; i < kVerbs; ++i)
+        SetVerb("v0-" + std::to_string(i), "/bin/zap %1");
+    for (int round = 1; round <= 8; ++round) {
+        std::vector<std::thread> writers;
+        for (int i = 0; i < kVerbs; ++i) {
+            const std::string suffix = "-" + std::to_string(i);
+            writers.emplace_back([this, round, suffix] { SetVerb("v" + std::to_string(round) + suffix, "/bin/zap %1"); });
+            writers.emplace_back([this, round, suffix] {
+                probe::DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\v" + std::to_string(round - 1) + suffix);
+            });
+        }
+        for (std::thread& t : writers)
+            t.join();
+        for (int i = 0; i < kVerbs; ++i) {
+            EXPECT_EQ(4, Entries("v" + std::to_string(round) + "-" + std::to_string(i))) << round;
+            EXPECT_EQ(0, Entries("v" + std::to_string(round - 1) + "-" + std::to_string(i))) << round;
+        }
+        if (HasFailure())
+            break;
+    }
 }
 
 }  // namespace

@@ -3,29 +3,46 @@
 #include "programs/zapfile-reg/reg.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace reg {
 namespace {
 
-// Deletes a key and everything below it, the deepest keys first, as reg.exe does.
-LONG DeleteTree(HKEY parent, const char* path) {
+// Deletes a key and everything below it, the deepest keys first, as reg.exe does. The keys on
+// the way down are kept in a list, not on the call stack: a tree made by another program may
+// be deeper than any stack.
+LONG DeleteTree(HKEY root, const char* path) {
+    struct Level {
+        HKEY key;
+        std::string name;  // below the level above, or below the root
+    };
+    std::vector<Level> levels;
     HKEY h = nullptr;
-    LONG status = RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &h);
-    if (status != ERROR_SUCCESS)
-        return status;
+    // Only reading is asked for: a key is deleted through its parent, whatever the parent's
+    // handle may do.
+    LONG status = RegOpenKeyExA(root, path, 0, KEY_READ, &h);
+    if (status == ERROR_SUCCESS)
+        levels.push_back({h, path});
     char child[kKeyNameBuffer];
-    for (;;) {
+    while (status == ERROR_SUCCESS && !levels.empty()) {
         DWORD cch = kKeyNameBuffer;
-        status = RegEnumKeyExA(h, 0, child, &cch, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_SUCCESS)
-            status = DeleteTree(h, child);
-        if (status != ERROR_SUCCESS)
-            break;
+        status = RegEnumKeyExA(levels.back().key, 0, child, &cch, nullptr, nullptr, nullptr,
+                               nullptr);
+        if (status == ERROR_SUCCESS) {
+            status = RegOpenKeyExA(levels.back().key, child, 0, KEY_READ, &h);
+            if (status == ERROR_SUCCESS)
+                levels.push_back({h, child});
+        } else if (status == ERROR_NO_MORE_ITEMS) {
+            const Level done = levels.back();
+            levels.pop_back();
+            RegCloseKey(done.key);
+            status = RegDeleteKeyA(levels.empty() ? root : levels.back().key, done.name.c_str());
+        }
     }
-    RegCloseKey(h);
-    if (status != ERROR_NO_MORE_ITEMS)
-        return status;
-    return RegDeleteKeyA(parent, path);
+    for (const Level& level : levels)
+        RegCloseKey(level.key);
+    return status;
 }
 
 }  // namespace
@@ -36,10 +53,12 @@ int Delete(const Command& c) {
         return 1;
     }
     HKEY h = nullptr;
-    LONG status = RegOpenKeyExA(c.root, c.subkey.c_str(), 0, KEY_ALL_ACCESS, &h);
+    const bool value = c.named || c.unnamed;
+    LONG status =
+        RegOpenKeyExA(c.root, c.subkey.c_str(), 0, value ? KEY_QUERY_VALUE | KEY_SET_VALUE : KEY_READ, &h);
     if (status != ERROR_SUCCESS)
         return Fail(status);
-    if (c.named || c.unnamed) {
+    if (value) {
         const char* name = ValueArg(c);
         status = RegQueryValueExA(h, name, nullptr, nullptr, nullptr, nullptr);
         if (status != ERROR_SUCCESS)

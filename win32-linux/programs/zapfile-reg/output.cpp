@@ -12,6 +12,7 @@ namespace {
 const char* Describe(LONG status) {
     switch (status) {
     case ERROR_FILE_NOT_FOUND:
+    case ERROR_BAD_PATHNAME:  // a key path such as HKCU\\a: reg.exe finds no such key
         return "The system was unable to find the specified registry key or value.";
     case ERROR_ACCESS_DENIED:
         return "Access is denied.";
@@ -40,60 +41,6 @@ const char* Describe(LONG status) {
     }
 }
 
-std::string HexBytes(const std::vector<BYTE>& data) {
-    std::string text;
-    char pair[3];
-    for (BYTE b : data) {
-        snprintf(pair, sizeof pair, "%02X", b);
-        text += pair;
-    }
-    return text;
-}
-
-// A number stored little-endian, as Windows stores REG_DWORD and REG_QWORD.
-unsigned long long LittleEndian(const std::vector<BYTE>& data, size_t size) {
-    unsigned long long n = 0;
-    for (size_t i = size; i-- > 0;)
-        n = (n << 8) | data[i];
-    return n;
-}
-
-std::string FormatData(DWORD type, const std::vector<BYTE>& data) {
-    const char* chars = reinterpret_cast<const char*>(data.data());
-    char number[32];
-    switch (type) {
-    case REG_SZ:
-    case REG_EXPAND_SZ:
-        return std::string(chars, strnlen(chars, data.size()));
-    case REG_MULTI_SZ: {
-        // reg.exe joins the strings with a written "\0".
-        std::string text;
-        size_t at = 0;
-        while (at < data.size() && data[at] != 0) {
-            const size_t len = strnlen(chars + at, data.size() - at);
-            if (!text.empty())
-                text += "\\0";
-            text.append(chars + at, len);
-            at += len + 1;
-        }
-        return text;
-    }
-    case REG_DWORD:
-        if (data.size() != 4)
-            break;
-        snprintf(number, sizeof number, "0x%llx", LittleEndian(data, 4));
-        return number;
-    case REG_QWORD:
-        if (data.size() != 8)
-            break;
-        snprintf(number, sizeof number, "0x%llx", LittleEndian(data, 8));
-        return number;
-    default:
-        break;
-    }
-    return HexBytes(data);
-}
-
 }  // namespace
 
 int SyntaxError(const char* opName) {
@@ -120,27 +67,6 @@ bool Confirm(const std::string& question) {
     while (!answer.empty() && isspace(static_cast<unsigned char>(answer.back())))
         answer.pop_back();
     return EqualNoCase(answer.c_str(), "y") || EqualNoCase(answer.c_str(), "yes");
-}
-
-const char* TypeName(DWORD type) {
-    switch (type) {
-    case REG_NONE:
-        return "REG_NONE";
-    case REG_SZ:
-        return "REG_SZ";
-    case REG_EXPAND_SZ:
-        return "REG_EXPAND_SZ";
-    case REG_BINARY:
-        return "REG_BINARY";
-    case REG_DWORD:
-        return "REG_DWORD";
-    case REG_MULTI_SZ:
-        return "REG_MULTI_SZ";
-    case REG_QWORD:
-        return "REG_QWORD";
-    default:
-        return nullptr;
-    }
 }
 
 const char* ValueArg(const Command& c) {

@@ -37,6 +37,19 @@ struct Command {
     bool force = false;
 };
 
+// ---- The command line (command_line.cpp) ---------------------------------------------------
+
+enum class Parsed {
+    kRun,             // *c holds the operation to run
+    kNoOperation,     // nothing after the program's name
+    kHelp,            // /?, -?, -h or --help
+    kVersion,         // --version
+    kNoSuchOperation,
+    kBadSyntax,       // options that reg.exe would call invalid syntax
+    kBadKey,          // no key, or one that starts with no known root
+};
+Parsed ParseCommandLine(int argc, char** argv, Command* c);
+
 bool EqualNoCase(const char* a, const char* b);
 
 // ---- Messages (output.cpp) ------------------------------------------------------------------
@@ -48,10 +61,14 @@ int Fail(LONG status);
 // Asks on standard output; "y" or "yes" is a yes, anything else or no answer a no.
 bool Confirm(const std::string& question);
 
-// ---- Values as text -------------------------------------------------------------------------
+// ---- Values as text (data.cpp, output.cpp) --------------------------------------------------
 
 // REG_SZ and the other type names; null for a type without one.
 const char* TypeName(DWORD type);
+// The type and bytes that `add` writes for /t and /d; false when they cannot be taken.
+bool EncodeData(const Command& c, DWORD* type, std::vector<BYTE>* bytes);
+// The data as query prints it.
+std::string FormatData(DWORD type, const std::vector<BYTE>& data);
 // The value name of /v NAME, or "" for /ve.
 const char* ValueArg(const Command& c);
 // A value's name as listed: "(Default)" for the unnamed one.

@@ -45,6 +45,12 @@ int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
     gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
     gtk_label_set_max_width_chars(GTK_LABEL(label), 60);
+    // A path broken inside a name is shown as it is: Pango would draw a hyphen at the break,
+    // which cannot be told from one in the name.
+    PangoAttrList* attributes = pango_attr_list_new();
+    pango_attr_list_insert(attributes, pango_attr_insert_hyphens_new(FALSE));
+    gtk_label_set_attributes(GTK_LABEL(label), attributes);
+    pango_attr_list_unref(attributes);
     gtk_box_pack_start(GTK_BOX(row), label, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(box))), row, TRUE, TRUE, 0);
 

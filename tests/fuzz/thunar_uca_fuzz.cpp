@@ -1,0 +1,149 @@
+// tests/fuzz/thunar_uca_fuzz.cpp
+// The rewrite of a user's Thunar uca.xml, on any text. Whenever it agrees to rewrite, the
+// checker below must hold:
+//  - nothing of the user's is lost: the new text is the old one less whole actions of this
+//    program's (each with the line end after it), plus this program's actions once, right
+//    before the last </actions>;
+//  - Thunar can still read it: a text that GLib's markup parser (Thunar's) reads gives a text
+//    it reads, holding the same actions of the user's, in the same order;
+//  - a second rewrite changes nothing.
+#include <glib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell32/menu_entries.h"
+
+namespace {
+
+using standin::menus::ReplaceOurActions;
+using standin::menus::ThunarAction;
+using standin::menus::Verb;
+
+void Check(bool condition) {
+    if (!condition)
+        abort();
+}
+
+// The actions as Thunar's parser sees them: for each <action> directly inside <actions>,
+// its elements and their text, in order. False when the parser refuses the text.
+struct Parse {
+    int depth = 0;
+    std::vector<std::string> actions;
+};
+
+bool ReadActions(std::string_view text, std::vector<std::string>* actions) {
+    GMarkupParser parser = {};
+    parser.start_element = [](GMarkupParseContext*, const gchar* name, const gchar**,
+                              const gchar**, gpointer data, GError**) {
+        auto* p = static_cast<Parse*>(data);
+        if (++p->depth == 2 && std::string_view(name) == "action")
+            p->actions.emplace_back();
+        else if (p->depth > 2 && !p->actions.empty())
+            p->actions.back() += std::string("<") + name + ">";
+    };
+    parser.end_element = [](GMarkupParseContext*, const gchar*, gpointer data, GError**) {
+        --static_cast<Parse*>(data)->depth;
+    };
+    parser.text = [](GMarkupParseContext*, const gchar* text, gsize size, gpointer data,
+                     GError**) {
+        auto* p = static_cast<Parse*>(data);
+        if (p->depth > 2 && !p->actions.empty())
+            p->actions.back().append(text, size);
+    };
+    Parse p;
+    GMarkupParseContext* context = g_markup_parse_context_new(&parser, GMarkupParseFlags(0), &p, nullptr);
+    const bool ok = g_markup_parse_context_parse(context, text.data(), text.size(), nullptr) &&
+                    g_markup_parse_context_end_parse(context, nullptr);
+    g_markup_parse_context_free(context);
+    *actions = p.actions;
+    return ok;
+}
+
+// True when `after` is `before` less some of the blocks in `owned` (each block with one line
+// end after it, when there is one), walking both from the start.
+bool LessOwnedBlocks(std::string_view before, std::string_view after,
+                     const std::vector<std::string>& owned) {
+    size_t i = 0, j = 0;
+    while (i < before.size()) {
+        bool skipped = false;
+        for (const std::string& o : owned) {
+            const std::string_view block = std::string_view(o).substr(0, o.size() - 1);
+            if (before.compare(i, block.size(), block) == 0 &&
+                after.compare(j, block.size(), block) != 0) {
+                i += block.size() + (i + block.size() < before.size() && before[i + block.size()] == '\n');
+                skipped = true;
+                break;
+            }
+        }
+        if (skipped)
+            continue;
+        if (j >= after.size() || before[i] != after[j])
+            return false;
+        ++i;
+        ++j;
+    }
+    return j == after.size();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0)
+        return 0;
+    // The first byte picks which actions were written before and which are written now.
+    const Verb zap{"Zap", {"/bin/zap", "%1"}}, other{"A & <b>", {"/opt/it's", "-x", "%1"}};
+    std::vector<std::string> owned;
+    if (data[0] & 1)
+        owned.push_back(ThunarAction(zap));
+    if (data[0] & 2)
+        owned.push_back(ThunarAction(other));
+    std::string ours;
+    if (data[0] & 4)
+        ours += owned.emplace_back(ThunarAction(zap));
+    if (data[0] & 8)
+        ours += owned.emplace_back(ThunarAction(other));
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+    std::string out;
+    if (!ReplaceOurActions(text, owned, ours, &out))
+        return 0;
+    // Ours once, right before the last </actions>; the rest is the old text less our actions.
+    const size_t close = out.rfind("</actions>");
+    Check(close != std::string::npos && close >= ours.size() &&
+          out.compare(close - ours.size(), ours.size(), ours) == 0);
+    const std::string rest = out.substr(0, close - ours.size()) + out.substr(close);
+    Check(LessOwnedBlocks(text, rest, owned));
+
+    std::vector<std::string> userBefore, userAfter, mine;
+    if (ReadActions(text, &userBefore)) {
+        Check(ReadActions(out, &userAfter));
+        std::vector<std::string> known;
+        for (const std::string& o : owned) {
+            Check(ReadActions("<actions>" + o + "</actions>", &mine) && mine.size() == 1);
+            known.push_back(mine[0]);
+        }
+        // The user's actions, as Thunar lists them, are the same; ours go and come back. (An
+        // action of the user's that merely reads like one of ours is kept byte for byte,
+        // which the check above has seen to.)
+        const auto Users = [&known](const std::vector<std::string>& all) {
+            std::vector<std::string> users;
+            for (const std::string& a : all) {
+                bool isOurs = false;
+                for (const std::string& k : known)
+                    isOurs = isOurs || a == k;
+                if (!isOurs)
+                    users.push_back(a);
+            }
+            return users;
+        };
+        Check(Users(userBefore) == Users(userAfter));
+    }
+    std::string again;
+    Check(ReplaceOurActions(out, owned, ours, &again) && again == out);
+    return 0;
+}

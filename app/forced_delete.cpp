@@ -127,11 +127,16 @@ void TruncateAndRemove(HWND hwndOwner, LPCSTR szPath) {
         ShowDeleteError(hwndOwner);
         return;
     }
+    // The mark goes over the first byte, then the file ends after it: the same one byte 0xFF
+    // as emptying the file and writing the mark, but the file keeps its first block, and a file
+    // system that writes a file out at its close when it was emptied and written again (ext4
+    // does) has nothing to write before the removal. A mark that could not be written leaves
+    // the end at the start: the file is empty.
     SetFilePointer(hFile, 0, nullptr, FILE_BEGIN);
-    SetEndOfFile(hFile);
     const BYTE mark = 0xFF;
     DWORD dwWritten = 0;
     WriteFile(hFile, &mark, 1, &dwWritten, nullptr);
+    SetEndOfFile(hFile);
     CloseHandle(hFile);
     // The contents are gone even when the name stays (a folder where entries may not be
     // removed, another user's file in a sticky folder): the user must not believe the file

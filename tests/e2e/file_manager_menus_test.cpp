@@ -69,6 +69,9 @@ protected:
                                                      {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
 };
 
+// The user's own entries stay: uca.xml is the user's list with the verb's action added, and
+// the same list again once the verb is deleted. The verb's name, with a % in it, is each
+// entry's label (Nemo takes %% for it).
 TEST_F(FileManagerMenusE2E, EachEntryZapsExactlyTheChosenFiles) {
     const std::string program = dir_ / "bin dir's/zap file";  // a blank and a quote
     fs::create_directories(dir_ / "bin dir's");
@@ -76,30 +79,37 @@ TEST_F(FileManagerMenusE2E, EachEntryZapsExactlyTheChosenFiles) {
     fs::create_directories(dir_ / "config/Thunar");
     testenv::WriteFile(uca_, menus::kUserUca);
     Run({ZAPFILE_REG_BIN, "add", "HKCU\\Software\\Zapfile", "/v", "bAskUser", "/t", "REG_SZ", "/d", "0", "/f"});
-    Run({ZAPFILE_REG_BIN, "add", "HKCR\\*\\shell\\Zapfile\\command", "/ve", "/d",
+    Run({ZAPFILE_REG_BIN, "add", "HKCR\\*\\shell\\Zap 100%\\command", "/ve", "/d",
          "\"" + program + "\" \"%1\"", "/f"});
 
-    // Dolphin: %f starts one process per file, the path quoted in its place.
-    const std::string dolphinExec =
-        menus::KeyValue(data_ + "/kio/servicemenus/Zapfile.desktop", "Desktop Action verb", "Exec");
+    // Dolphin: %f starts one process per file, the path quoted in its place. It takes only a
+    // service menu that may be run.
+    const std::string service = data_ + "/kio/servicemenus/Zap 100%.desktop";
+    EXPECT_EQ(fs::perms(0755), fs::status(service).permissions());
+    EXPECT_EQ("Zap 100%", menus::KeyValue(service, "Desktop Action verb", "Name"));
+    const std::string dolphinExec = menus::KeyValue(service, "Desktop Action verb", "Exec");
     for (const std::string& path : Files("dolphin"))
         Run(menus::Argv(Replaced(dolphinExec, "%f", ShellQuoted(path))));
 
     // Nemo: all paths for %F in one line, each in double quotes.
-    const std::string nemoExec =
-        menus::KeyValue(data_ + "/nemo/actions/Zapfile.nemo_action", "Nemo Action", "Exec");
+    const std::string nemo = data_ + "/nemo/actions/Zap 100%.nemo_action";
+    EXPECT_EQ("Zap 100%%", menus::KeyValue(nemo, "Nemo Action", "Name"));
+    EXPECT_EQ("double", menus::KeyValue(nemo, "Nemo Action", "Quote"));
+    const std::string nemoExec = menus::KeyValue(nemo, "Nemo Action", "Exec");
     Run(menus::Argv(Replaced(nemoExec, "%F", List(Files("nemo"), DoubleQuoted))));
 
     // Thunar: sh -c, each path of %F quoted by Thunar.
     std::vector<menus::Action> actions;
     ASSERT_TRUE(menus::UcaActions(testenv::ReadFile(uca_), &actions));
     ASSERT_EQ(2u, actions.size());
+    EXPECT_EQ(0u, testenv::ReadFile(uca_).find(menus::kUserUca.substr(0, menus::kUserUca.size() - 11)));
+    EXPECT_EQ("Zap 100%", actions[1]["name"]);
     Run({"/bin/sh", "-c", Replaced(actions[1]["command"], "%F", List(Files("thunar"), ShellQuoted))});
 
     // GNOME Files: the script, in the current folder, with names relative to it.
     Files("nautilus");
     std::vector<std::string> argv = {"/bin/sh", "-c", "cd \"$1\" && shift && exec \"$@\"", "sh",
-                                     dir_ / "nautilus", data_ + "/nautilus/scripts/Zapfile"};
+                                     dir_ / "nautilus", data_ + "/nautilus/scripts/Zap 100%"};
     argv.insert(argv.end(), kChosen.begin(), kChosen.end());
     Run(argv);
 
@@ -109,6 +119,9 @@ TEST_F(FileManagerMenusE2E, EachEntryZapsExactlyTheChosenFiles) {
         for (const std::string& name : kNeighbours)
             EXPECT_EQ("keep", testenv::ReadFile(dir_ / manager + "/" + name)) << manager << ": " << name;
     }
+    Run({ZAPFILE_REG_BIN, "delete", "HKCR\\*\\shell\\Zap 100%", "/f"});
+    EXPECT_EQ(menus::kUserUca, testenv::ReadFile(uca_));
+    EXPECT_FALSE(testenv::Exists(service));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 //  - a second rewrite changes nothing.
 #include <glib.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -130,16 +131,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // The user's actions, as Thunar lists them, are the same; ours go and come back. (An
         // action of the user's that merely reads like one of ours is kept byte for byte,
         // which the check above has seen to.)
-        const auto Users = [&known](const std::vector<std::string>& all) {
-            std::vector<std::string> users;
-            for (const std::string& a : all) {
-                bool isOurs = false;
-                for (const std::string& k : known)
-                    isOurs = isOurs || a == k;
-                if (!isOurs)
-                    users.push_back(a);
-            }
-            return users;
+        const auto Users = [&known](std::vector<std::string> all) {
+            all.erase(std::remove_if(all.begin(), all.end(), [&known](const std::string& a) {
+                          return std::count(known.begin(), known.end(), a) > 0;
+                      }), all.end());
+            return all;
         };
         Check(Users(userBefore) == Users(userAfter));
     }

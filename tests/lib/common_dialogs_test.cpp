@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common_dialogs.h"
@@ -18,19 +19,37 @@ namespace {
 const std::string S(1, PATH_SEPARATOR);
 const std::string kFolder = S + "data" + S + "in";
 
-TEST(CommonDialogs, InitOpenFillsTheRecordForSeveralFiles) {
+// The records as each dialog is handed them: the open-file record for several files in a
+// 64 KiB list, the save-file one asking before it replaces a file, the folder browser's for
+// folders of the file system; the record sizes every Windows of the program's width takes.
+TEST(CommonDialogs, InitOpenInitSaveAndInitFolderFillTheirRecords) {
     CommonDialogs c;
     c.bEnd = 1;
     c.nPos = 7;
     c.InitOpen(reinterpret_cast<HWND>(0x1234));
     EXPECT_EQ(0, c.nPos + c.bEnd);
-    EXPECT_EQ(reinterpret_cast<HWND>(0x1234), c.ofn.hwndOwner);
-    EXPECT_EQ(sizeof(void*) == 8 ? 136u : 76u, c.ofn.lStructSize);
-    EXPECT_EQ(static_cast<DWORD>(OFN_EXPLORER | OFN_ALLOWMULTISELECT), c.ofn.Flags);
-    EXPECT_EQ(65536u, c.ofn.nMaxFile);
-    EXPECT_EQ(c.szFile, c.ofn.lpstrFile);
+    const DWORD size = sizeof(void*) == 8 ? 136u : 76u;
+    EXPECT_EQ(std::tuple(reinterpret_cast<HWND>(0x1234), size,
+                         static_cast<DWORD>(OFN_EXPLORER | OFN_ALLOWMULTISELECT), 65536u, c.szFile),
+              std::tuple(c.ofn.hwndOwner, c.ofn.lStructSize, c.ofn.Flags, c.ofn.nMaxFile,
+                         c.ofn.lpstrFile));
     // The two entries, then the NUL that ends the list: 21 bytes.
     EXPECT_EQ(std::string("All Files (*.*)\0*.*\0", 21), std::string(c.ofn.lpstrFilter, 21));
+
+    c.InitSave(reinterpret_cast<HWND>(0x99));
+    EXPECT_EQ(0, c.nPos);  // the walk is not touched
+    EXPECT_EQ(std::tuple(reinterpret_cast<HWND>(0x99), size,
+                         static_cast<DWORD>(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT),
+                         static_cast<DWORD>(MAX_TEXT), c.szFile),
+              std::tuple(c.ofn.hwndOwner, c.ofn.lStructSize, c.ofn.Flags, c.ofn.nMaxFile,
+                         c.ofn.lpstrFile));
+    EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, '\0'), std::string(c.szFile, TEXT_BUFFER_SIZE));
+
+    c.InitFolder(reinterpret_cast<HWND>(0x98));
+    EXPECT_EQ(std::tuple(reinterpret_cast<HWND>(0x98), c.szResult, static_cast<UINT>(BIF_RETURNONLYFSDIRS)),
+              std::tuple(c.bi.hwndOwner, c.bi.pszDisplayName, c.bi.ulFlags));
+    EXPECT_STREQ("Choose a folder, then press <Ok>.", c.bi.lpszTitle);
+    EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, '\0'), std::string(c.szResult, TEXT_BUFFER_SIZE));
 }
 
 // Each list as the dialog returns it (NULs included), walked as ShowOpen and the caller do.
@@ -79,31 +98,6 @@ TEST(CommonDialogs, WalkGivesTheFirstEntryThenEachNameAndEndsSafely) {
         // Earlier names keep their text: no block is reused.
         EXPECT_EQ(k.names, std::vector<std::string>(blocks.begin(), blocks.end()));
     }
-}
-
-TEST(CommonDialogs, InitSaveAndInitFolderFillTheirRecords) {
-    CommonDialogs c;
-    c.nPos = 5;
-    c.InitSave(reinterpret_cast<HWND>(0x99));
-    EXPECT_EQ(5, c.nPos);  // the walk is not touched
-    EXPECT_EQ(reinterpret_cast<HWND>(0x99), c.ofn.hwndOwner);
-    EXPECT_EQ(sizeof(void*) == 8 ? 136u : 76u, c.ofn.lStructSize);
-    EXPECT_EQ(static_cast<DWORD>(OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT),
-              c.ofn.Flags);
-    EXPECT_EQ(static_cast<DWORD>(MAX_TEXT), c.ofn.nMaxFile);
-    EXPECT_EQ(c.szFile, c.ofn.lpstrFile);
-    EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, '\0'), std::string(c.szFile, TEXT_BUFFER_SIZE));
-    EXPECT_EQ(nullptr, c.ofn.lpstrTitle);
-    EXPECT_EQ(nullptr, c.ofn.lpstrDefExt);
-
-    c.InitFolder(reinterpret_cast<HWND>(0x98));
-    EXPECT_EQ(reinterpret_cast<HWND>(0x98), c.bi.hwndOwner);
-    EXPECT_EQ(nullptr, c.bi.pidlRoot);
-    EXPECT_EQ(c.szResult, c.bi.pszDisplayName);
-    EXPECT_STREQ("Choose a folder, then press <Ok>.", c.bi.lpszTitle);
-    EXPECT_EQ(static_cast<UINT>(BIF_RETURNONLYFSDIRS), c.bi.ulFlags);
-    EXPECT_EQ(nullptr, c.pidl);
-    EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, '\0'), std::string(c.szResult, TEXT_BUFFER_SIZE));
 }
 
 // The last component without the eight characters no name may hold; the separator is the

@@ -13,29 +13,37 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Opens for writing as the forced deletion does; *error is the error the call left.
-HANDLE Open(const fs::path& path, DWORD creation, DWORD* error) {
-    SetLastError(12345);
-    HANDLE h = CreateFileA(path.string().c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    *error = GetLastError();
-    return h;
-}
+class FileRules : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(fs::create_directory(dir)); }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    // Opens for writing as the forced deletion does; *error is the error the call left.
+    HANDLE Open(const fs::path& path, DWORD creation, DWORD* error = nullptr) {
+        SetLastError(12345);
+        HANDLE h = CreateFileA(path.string().c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, creation,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (error != nullptr)
+            *error = GetLastError();
+        return h;
+    }
+    const fs::path dir =
+        fs::temp_directory_path() / ("zapfile-rules-" + std::to_string(std::random_device{}()));
+};
 
 // A missing name is told from a missing folder (only the first is then created), and the new
 // file is a plain disk file that the system reports under its own name.
-TEST(FileRules, MissingFileAndMissingFolderAreToldApartAndANewFileIsPlain) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("zapfile-rules-" + std::to_string(std::random_device{}()));
-    ASSERT_TRUE(fs::create_directory(dir));
+TEST_F(FileRules, MissingFileAndMissingFolderAreToldApartAndANewFileIsPlain) {
     DWORD error = 0;
     EXPECT_EQ(INVALID_HANDLE_VALUE, Open(dir / "f", OPEN_EXISTING, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), error);
     EXPECT_EQ(INVALID_HANDLE_VALUE, Open(dir / "none" / "f", OPEN_EXISTING, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), error);
 
-    HANDLE h = Open(dir / "f", CREATE_NEW, &error);
+    HANDLE h = Open(dir / "f", CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_EQ(static_cast<DWORD>(FILE_TYPE_DISK), GetFileType(h));
     char final[1024];
@@ -46,27 +54,18 @@ TEST(FileRules, MissingFileAndMissingFolderAreToldApartAndANewFileIsPlain) {
     EXPECT_TRUE(GetFileInformationByHandle(h, &info));
     EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE), info.dwFileAttributes);
     CloseHandle(h);
-    std::error_code ec;
-    fs::remove_all(dir, ec);
 }
 
 // A file that another program holds open for writing, but not for deletion, is emptied yet
 // cannot be removed: the forced deletion must then say so. Linux has no sharing modes: there
 // the stand-in removes it (the same failure is met in a folder where one may not remove).
-TEST(FileRules, AFileHeldWithoutDeleteSharingIsWrittenButNotRemoved) {
-    const fs::path dir =
-        fs::temp_directory_path() / ("zapfile-rules-" + std::to_string(std::random_device{}()));
-    ASSERT_TRUE(fs::create_directory(dir));
-    const fs::path path = dir / "held";
-    HANDLE holder = CreateFileA(path.string().c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+TEST_F(FileRules, AFileHeldWithoutDeleteSharingIsWrittenButNotRemoved) {
+    HANDLE holder = Open(dir / "held", CREATE_NEW);
     ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    DWORD error = 0;
-    HANDLE h = Open(path, OPEN_EXISTING, &error);
+    HANDLE h = Open(dir / "held", OPEN_EXISTING);
     EXPECT_NE(INVALID_HANDLE_VALUE, h);
     CloseHandle(h);
-    const BOOL removed = DeleteFileA(path.string().c_str());
+    const BOOL removed = DeleteFileA((dir / "held").string().c_str());
 #ifdef _WIN32
     EXPECT_FALSE(removed);
     EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), GetLastError());
@@ -74,8 +73,6 @@ TEST(FileRules, AFileHeldWithoutDeleteSharingIsWrittenButNotRemoved) {
     EXPECT_TRUE(removed);  // knowingly different: no sharing modes
 #endif
     CloseHandle(holder);
-    std::error_code ec;
-    fs::remove_all(dir, ec);
 }
 
 }  // namespace

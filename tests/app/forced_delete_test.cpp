@@ -1,6 +1,7 @@
 // tests/app/forced_delete_test.cpp
-// The forced deletion on real files, and what it must refuse to write through. (Each kind of
-// file it refuses is tried on the built program, in tests/e2e/command_line_test.cpp.)
+// The forced deletion on real files: what it must refuse to write through, and a removal that
+// fails. (A plain file zapped, and each kind of file refused, are tried on the built program,
+// in tests/e2e/command_line_test.cpp.)
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,18 +13,6 @@ namespace {
 
 using apptest::AppTest;
 using ForcedDeleteTest = AppTest;
-
-TEST_F(ForcedDeleteTest, EmptiesMarksAndRemovesARegularFile) {
-    // A dot file is an ordinary file here.
-    const std::string path = File(".doc.txt", std::string(100000, 'x'));
-    // A second name for the same file shows what was left in it before the removal.
-    const std::string twin = dir / "twin";
-    ASSERT_EQ(0, link(path.c_str(), twin.c_str()));
-    TruncateAndRemove(nullptr, path.c_str());
-    EXPECT_FALSE(testenv::Exists(path));
-    EXPECT_EQ(std::string(1, '\xFF'), testenv::ReadFile(twin));
-    EXPECT_TRUE(Boxes().empty());
-}
 
 // Each layer of the defence against links on its own: the stand-in's open never goes through
 // a link in place of the last name (a link named as its target in another folder, a link to a

@@ -160,17 +160,20 @@ TEST_F(ZapfileCommandLine, ExitStatusAndOneLinePerRefusedPath) {
     // (as root a faulty build would remove it). Without the right to make one, a FIFO again.
     if (mknod((work + "/device").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
         mkfifo((work + "/device").c_str(), 0644);
-    testenv::WriteFile(work + "/gone1", "x");
+    // A second name for a file zapped shows what was left in it: the mark alone.
+    testenv::WriteFile(work + "/.gone1", std::string(100000, 'x'));
+    ASSERT_EQ(0, link((work + "/.gone1").c_str(), (dir / "twin").c_str()));
     testenv::WriteFile(work + "/gone2", "x");
     const std::string tooLong(259, 'n');
     auto expected = Snapshot();
-    expected.erase("gone1");
+    expected.erase(".gone1");
     expected.erase("gone2");
 
-    auto r = Zap({"gone1", "folder", "link", "dangling", "read-only", "fifo", "read-fifo",
+    auto r = Zap({".gone1", "folder", "link", "dangling", "read-only", "fifo", "read-fifo",
                   "device", "no-such-folder/f", "say\"hi\"", tooLong, "", "gone2"});
     EXPECT_EQ(1, r.exitCode);
     EXPECT_EQ(expected, Snapshot());
+    EXPECT_EQ("\xFF", testenv::ReadFile(dir / "twin"));
     char byte;
     EXPECT_EQ(0, read(reader, &byte, 1));  // nothing arrived (0: no writer left)
     close(reader);
@@ -195,8 +198,8 @@ TEST_F(ZapfileCommandLine, ExitStatusAndOneLinePerRefusedPath) {
     EXPECT_FALSE(testenv::Exists(work + "/nowhere"));  // the dangling link's target not made
 
     // All deleted, or none asked for: 0.
-    testenv::WriteFile(work + "/gone1", "x");
-    r = Zap({"gone1", "not-there-yet"});
+    testenv::WriteFile(work + "/.gone1", "x");
+    r = Zap({".gone1", "not-there-yet"});
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ("", r.err);
     EXPECT_EQ(expected, Snapshot());

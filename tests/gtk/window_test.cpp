@@ -174,7 +174,9 @@ TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
                 return true;
             });
             char buffer[8] = "";
-            OPENFILENAMEA ofn{OPENFILENAME_SIZE_VERSION_400A, dlg};
+            OPENFILENAMEA ofn{};
+            ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+            ofn.hwndOwner = dlg;
             ofn.lpstrFile = buffer;
             ofn.nMaxFile = sizeof buffer;
             ofn.Flags = OFN_EXPLORER | (multiple ? OFN_ALLOWMULTISELECT : 0);

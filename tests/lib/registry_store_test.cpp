@@ -32,8 +32,9 @@ LONG SetRaw(HKEY h, const char* name, DWORD type, const std::string& bytes) {
 // The window's normal rectangle, after `placed` when one is given.
 std::string RectOf(HWND hwnd, RECT placed = {}) {
     WINDOWPLACEMENT wp{sizeof wp, 0, SW_SHOWNORMAL, {}, {}, placed};
-    if (placed.right != 0)
+    if (placed.right != 0) {
         EXPECT_TRUE(SetWindowPlacement(hwnd, &wp));
+    }
     EXPECT_TRUE(GetWindowPlacement(hwnd, &wp));
     return Bytes(&wp.rcNormalPosition, sizeof(RECT));
 }
@@ -54,7 +55,7 @@ protected:
 TEST_F(RegistryStoreTest, PlacementIsTheWholeRecordAndOnlyAWholeRecordIsPutBack) {
     EXPECT_EQ(testwindow::kEnded, testwindow::Run([&](HWND hwnd) {
         const std::string placed = RectOf(hwnd, {100, 120, 400, 300});
-        WINDOWPLACEMENT before{sizeof before};
+        WINDOWPLACEMENT before{sizeof before, 0, 0, {}, {}, {}};
         ASSERT_TRUE(GetWindowPlacement(hwnd, &before));
         ASSERT_EQ(ERROR_SUCCESS, store_.SavePlacement(hwnd, "Placement"));
         const std::string record = std::get<2>(Get(store_.hKey, "Placement"));
@@ -79,8 +80,9 @@ TEST_F(RegistryStoreTest, PlacementIsTheWholeRecordAndOnlyAWholeRecordIsPutBack)
         WINDOWPLACEMENT zeros{};
         zeros.length = 44;
         for (const auto& [name, type, bytes] : faults) {
-            if (!bytes.empty())
+            if (!bytes.empty()) {
                 ASSERT_EQ(ERROR_SUCCESS, SetRaw(store_.hKey, name, type, bytes)) << name;
+            }
             EXPECT_EQ(0, store_.RestorePlacement(hwnd, name)) << name;
             EXPECT_EQ(moved, RectOf(hwnd)) << name << ": the window moved";
             const WINDOWPLACEMENT got = store_.LoadPlacement(name);

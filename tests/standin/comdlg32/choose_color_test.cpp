@@ -37,7 +37,8 @@ TEST(ChooseColorA, SelectsTheInitialColourAndKeepsTheCustomColours) {
         std::vector<COLORREF> custom(16, 0);
         custom[0] = grey;
         const std::vector<COLORREF> offered = custom;
-        CHOOSECOLORA cc{k.structSize};
+        CHOOSECOLORA cc{};
+        cc.lStructSize = k.structSize;
         cc.rgbResult = 0x01000000 | red;  // a high byte the chooser is not shown
         cc.lpCustColors = custom.data();
         cc.Flags = k.flags;
@@ -50,7 +51,8 @@ TEST(ChooseColorA, SelectsTheInitialColourAndKeepsTheCustomColours) {
             EXPECT_EQ(offered, scripted::Choosers()[0].custom);
         }
     }
-    CHOOSECOLORA cc{known};
+    CHOOSECOLORA cc{};
+    cc.lStructSize = known;
     EXPECT_EQ(FALSE, ChooseColorA(&cc)) << "no custom colours";
     scripted::Uninstall();
 }

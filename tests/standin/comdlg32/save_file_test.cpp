@@ -62,7 +62,8 @@ TEST(GetSaveFileNameA, AsksAsItsFlagsSayAndWritesThePathOnlyWhenItFits) {
         memset(buffer, '#', sizeof buffer);
         memcpy(buffer, k.offered.c_str(), k.offered.size() + 1);
         const std::string before(buffer, sizeof buffer);
-        OPENFILENAMEA ofn{k.structSize};
+        OPENFILENAMEA ofn{};
+        ofn.lStructSize = k.structSize;
         ofn.lpstrFile = buffer;
         ofn.nMaxFile = k.maxFile;
         ofn.Flags = k.flags;
@@ -79,8 +80,9 @@ TEST(GetSaveFileNameA, AsksAsItsFlagsSayAndWritesThePathOnlyWhenItFits) {
             boxes.push_back(b.caption + ": " + b.text);
         EXPECT_EQ(k.boxes, boxes);
         ASSERT_EQ(k.shown, scripted::Choosers().size());
-        if (k.shown > 0)
+        if (k.shown > 0) {
             EXPECT_EQ(k.offered.substr(0, k.maxFile), scripted::Choosers()[0].text);
+        }
         scripted::Uninstall();
     }
     EXPECT_EQ("kept", testenv::ReadFile(existing));  // choosing a name writes no file
@@ -92,13 +94,20 @@ TEST(Choosers, WithoutADisplayEachFailsAsACancelAndSaysWhyInOneLine) {
     setenv("DISPLAY", "", 1);
     unsetenv("WAYLAND_DISPLAY");
     char buffer[32] = "";
-    OPENFILENAMEA ofn{OPENFILENAME_SIZE_VERSION_400A};
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     ofn.lpstrFile = buffer;
     ofn.nMaxFile = sizeof buffer;
     COLORREF custom[16] = {};
-    CHOOSECOLORA cc{sizeof cc, nullptr, nullptr, 255, custom, CC_RGBINIT};
+    CHOOSECOLORA cc{};
+    cc.lStructSize = sizeof cc;
+    cc.rgbResult = 255;
+    cc.lpCustColors = custom;
+    cc.Flags = CC_RGBINIT;
     char name[MAX_PATH] = "";
-    BROWSEINFOA bi{nullptr, nullptr, name, "Folder"};
+    BROWSEINFOA bi{};
+    bi.pszDisplayName = name;
+    bi.lpszTitle = "Folder";
     const std::pair<const char*, std::function<bool()>> calls[] = {
         {"save-file chooser", [&] { return GetSaveFileNameA(&ofn) != FALSE; }},
         {"colour chooser", [&] { return ChooseColorA(&cc) != FALSE; }},

@@ -26,7 +26,7 @@ target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 # Finds another program's window and presses its buttons, from inside Wine. It takes its
 # arguments through wmain, in UTF-16, whatever the ANSI code page.
 add_executable(wintest windows/wintest.cpp)
-target_link_libraries(wintest PRIVATE user32 psapi)
+target_link_libraries(wintest PRIVATE user32)
 target_link_options(wintest PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS} -municode)
 
 # ---- Tests ----------------------------------------------------------------------------------

@@ -9,7 +9,6 @@
 //   wintest TITLE set ID TEXT   puts TEXT into control ID (WM_SETTEXT)
 //   wintest TITLE text ID       prints the text of control ID (65535: a message box's text)
 //   wintest TITLE cancel        sends WM_COMMAND IDCANCEL, as Escape does, and waits for the close
-//   wintest TITLE module NAME   prints the path of the DLL NAME as loaded by the window's process
 //   wintest TITLE keys KEY...   brings the window to the front and types each KEY (a letter,
 //                               left, right, up, down, return, escape, or alt+space)
 //   wintest TITLE where         prints the window's left and top on the screen
@@ -19,9 +18,8 @@
 // other program shows it.
 //
 // Every wait is bounded by 20 s. Exit codes: 0 done, 1 the window never appeared, 2 bad
-// arguments, 3 no such control (or DLL), 4 the window stayed open.
+// arguments, 3 no such control, 4 the window stayed open.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -42,23 +40,6 @@ void PrintUtf8(const wchar_t* text) {
     char bytes[8192] = "";
     WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
     printf("%s\n", bytes);
-}
-
-// The path of the DLL `name` in the process that owns hwnd; empty when it is not loaded.
-std::wstring LoadedModule(HWND hwnd, const wchar_t* name) {
-    DWORD pid = 0, cb = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    HMODULE modules[1024];
-    wchar_t path[MAX_PATH] = {};
-    std::wstring found;
-    if (process != nullptr && EnumProcessModules(process, modules, sizeof modules, &cb))
-        for (DWORD i = 0; i < cb / sizeof(HMODULE) && i < 1024 && found.empty(); ++i)
-            if (GetModuleFileNameExW(process, modules[i], path, MAX_PATH) != 0 &&
-                _wcsicmp(wcsrchr(path, L'\\') != nullptr ? wcsrchr(path, L'\\') + 1 : path, name) == 0)
-                found = path;
-    CloseHandle(process);
-    return found;
 }
 
 // Presses and releases the key KEY names, holding Alt around it for alt+space; false for a
@@ -97,13 +78,13 @@ int wmain(int argc, wchar_t** argv) {
     // Each action and the number of arguments it takes (-1: one or more).
     const std::pair<const wchar_t*, int> actions[] = {
         {L"click", 1}, {L"press", 1}, {L"set", 2}, {L"text", 1}, {L"cancel", 0},
-        {L"module", 1}, {L"keys", -1}, {L"where", 0}};
+        {L"keys", -1}, {L"where", 0}};
     bool known = false;
     for (const auto& [name, count] : actions)
         known = known || (action == name && (count < 0 ? argc > 3 : argc == 3 + count));
     if (!known) {
         fprintf(stderr, "usage: wintest TITLE click ID|press ID|set ID TEXT|text ID|cancel|"
-                        "module NAME|keys KEY...|where\n");
+                        "keys KEY...|where\n");
         return 2;
     }
     // A dialog exists before it is shown and set up; only a visible one takes input.
@@ -111,12 +92,6 @@ int wmain(int argc, wchar_t** argv) {
     if (!WaitFor([&] { return (hwnd = FindWindowW(nullptr, argv[1])) && IsWindowVisible(hwnd); })) {
         fprintf(stderr, "wintest: no visible window with that title\n");
         return 1;
-    }
-    if (action == L"module") {
-        const std::wstring path = LoadedModule(hwnd, argv[3]);
-        if (!path.empty())
-            PrintUtf8(path.c_str());
-        return path.empty() ? 3 : 0;
     }
     if (action == L"where") {
         RECT r;

@@ -28,7 +28,7 @@ TEST(CommonDialogs, InitOpenInitSaveAndInitFolderFillTheirRecords) {
     c.nPos = 7;
     c.InitOpen(nullptr);
     EXPECT_EQ(0, c.nPos + c.bEnd);  // a new walk
-    EXPECT_EQ(std::pair(65536u, c.szFile), std::pair(c.ofn.nMaxFile, c.ofn.lpstrFile));
+    EXPECT_EQ(std::pair(static_cast<DWORD>(65536), c.szFile), std::pair(c.ofn.nMaxFile, c.ofn.lpstrFile));
     // The two entries, then the NUL that ends the list: 21 bytes.
     EXPECT_EQ(std::string("All Files (*.*)\0*.*\0", 21), std::string(c.ofn.lpstrFilter, 21));
     c.InitSave(nullptr);  // a path chosen must fit its block

@@ -23,14 +23,10 @@ target_include_directories(test_lib PRIVATE ${CMAKE_SOURCE_DIR}/res)
 target_link_libraries(test_lib PRIVATE zapfile_lib gtest_main_windows)
 target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 
-# Compiled only: its checks are static assertions on the platform's record sizes.
-add_library(record_sizes OBJECT windows/record_sizes.c)
-target_link_libraries(record_sizes PRIVATE zapfile_platform)
-
 # Finds another program's window and presses its buttons, from inside Wine. It takes its
 # arguments through wmain, in UTF-16, whatever the ANSI code page.
 add_executable(wintest windows/wintest.cpp)
-target_link_libraries(wintest PRIVATE user32 psapi)
+target_link_libraries(wintest PRIVATE user32)
 target_link_options(wintest PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS} -municode)
 
 # ---- Tests ----------------------------------------------------------------------------------

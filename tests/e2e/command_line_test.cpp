@@ -1,10 +1,13 @@
 // tests/e2e/command_line_test.cpp
-// The built programs' command line as tools have it: --version and --help, wrong options
-// refused before anything is touched, "--", and rm's exit status with a line on standard error
-// for each path that was refused. Every run checks the files around it afterwards.
+// The built zapfile on real files, as a user or a tool runs it: its question in a terminal,
+// --version and --help, wrong options refused before anything is touched, "--", and rm's exit
+// status with a line on standard error for each refused path. Every run checks the files
+// around it afterwards.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,32 +19,38 @@
 namespace {
 
 namespace fs = std::filesystem;
-constexpr auto npos = std::string::npos;
 using Strings = std::vector<std::string>;
 
 const std::string kVersion = " (Ko Zapfile) Version 0.3 (Build 20060208)\n";
 
+// True when `got` starts with `want`, and is empty when `want` is.
+bool Starts(const std::string& got, const std::string& want) {
+    return want.empty() ? got.empty() : got.rfind(want, 0) == 0;
+}
+
 class ZapfileCommandLine : public ::testing::Test {
 protected:
     void SetUp() override {
-        work = dir / "work";
         fs::create_directory(work);
-        // The names a careless parser could reach: files named like the options.
-        for (const char* name : {"-x", "--bogus", "--help", "-", "victim"})
+        // The names a careless parser could reach: files named like the options, and what
+        // quote removal would make of say"hi".
+        for (const char* name : {"-x", "--bogus", "--help", "-", "victim", "say\"hi\"", "sayhi"})
             testenv::WriteFile(work + "/" + name, std::string("keep ") + name);
     }
     std::map<std::string, std::string> Env() const {
         return {{"XDG_CONFIG_HOME", dir / "config"}, {"XDG_DATA_HOME", dir / "data"},
                 {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
     }
-    // Runs zapfile in the work folder, without a terminal.
-    testproc::Result Zap(Strings args) const {
-        args.insert(args.begin(), {"/usr/bin/env", "-C", work, ZAPFILE_BIN});
-        return testproc::Run(args, Env());
+    // Runs zapfile (or argv whole when it names a program) in the work folder, no terminal.
+    testproc::Result Zap(Strings args, const std::string& input = "") const {
+        if (args.empty() || args[0] != ZAPFILE_REG_BIN)
+            args.insert(args.begin(), ZAPFILE_BIN);
+        args.insert(args.begin(), {"/usr/bin/env", "-C", work});
+        return testproc::Run(args, Env(), input);
     }
     void AskUser(const char* value) const {
-        const auto r = testproc::Run({ZAPFILE_REG_BIN, "add", "HKCU\\Software\\Zapfile", "/v",
-                                      "bAskUser", "/d", value, "/f"}, Env());
+        const auto r = Zap({ZAPFILE_REG_BIN, "add", "HKCU\\Software\\Zapfile", "/v", "bAskUser",
+                            "/d", value, "/f"});
         ASSERT_EQ(0, r.exitCode) << r.err;
     }
     // Every entry of the work folder: its kind, mode and contents (a link's target).
@@ -60,56 +69,62 @@ protected:
         return all;
     }
     testenv::TempDir dir;
-    std::string work;
+    const std::string work = dir / "work";
 };
 
-TEST_F(ZapfileCommandLine, VersionAndHelpTouchNothing) {
-    AskUser("0");
-    const auto before = Snapshot();
-    for (const Strings& args : {Strings{"--version"}, Strings{"--vers", "victim"},
-                                Strings{"victim", "--version"}}) {
-        const auto r = Zap(args);
-        EXPECT_EQ(0, r.exitCode);
-        EXPECT_EQ("zapfile" + kVersion, r.out);
-        EXPECT_EQ("", r.err);
+// Only "y" or "yes" (any case) deletes; each path gets its own question.
+TEST_F(ZapfileCommandLine, TerminalQuestionShowsTheQuotedPathAndOnlyYesDeletes) {
+    const std::string path = work + "/a b.txt";
+    const std::pair<std::string, bool> answers[] = {{"n\r", false}, {"\r", false}, {"yess\r", false},
+                                                    {"\x04", false}, {"y\r", true}, {"Yes\r", true}};
+    testproc::Result r;
+    for (const auto& [answer, deletes] : answers) {  // \x04: end of input
+        testenv::WriteFile(path, "secret");
+        r = testproc::RunInTerminal({ZAPFILE_BIN, path}, Env(), {{"[y/N] ", answer}});
+        EXPECT_EQ(0, r.exitCode) << r.out;
+        EXPECT_EQ(deletes, !testenv::Exists(path)) << answer;
     }
-    for (const Strings& args : {Strings{"-h"}, Strings{"--help", "victim"}, Strings{"-h", "-x"}}) {
-        const auto r = Zap(args);
-        EXPECT_EQ(0, r.exitCode);
-        EXPECT_EQ(0u, r.out.find("Usage: zapfile [OPTION]... [--] [FILE]...\n")) << r.out;
-        EXPECT_EQ("", r.err);
-    }
-    EXPECT_EQ(before, Snapshot());
-
-    const auto reg = testproc::Run({ZAPFILE_REG_BIN, "--version"}, Env());
-    EXPECT_EQ(0, reg.exitCode);
-    EXPECT_EQ("zapfile-reg" + kVersion, reg.out);
-    for (const char* help : {"--help", "-h", "/?"}) {
-        const auto r = testproc::Run({ZAPFILE_REG_BIN, help}, Env());
-        EXPECT_EQ(0, r.exitCode) << help;
-        EXPECT_EQ(0u, r.out.find("Usage:\n  zapfile-reg query KEY")) << help << r.out;
-    }
+    EXPECT_NE(std::string::npos,
+              r.out.find("Cofirm\r\nAre you sure you want to delete the file:\r\n\"" + path + "\""))
+        << r.out;
+    r = testproc::RunInTerminal({ZAPFILE_BIN, work + "/victim", work + "/-"}, Env(),
+                                {{"[y/N] ", "y\r"}, {"[y/N] ", "n\r"}});
+    EXPECT_FALSE(testenv::Exists(work + "/victim"));
+    EXPECT_TRUE(testenv::Exists(work + "/-"));
 }
 
-// A wrong option anywhere before "--" stops the program before the first path, even with
-// the question off and a path that would be deleted standing before the option.
-TEST_F(ZapfileCommandLine, WrongOptionsGiveTheUsageAndStatusTwoAndTouchNothing) {
+// Options are read before any path: a wrong one anywhere before "--" stops the program with
+// status 2, even with the question off and a path that would be deleted before the option.
+TEST_F(ZapfileCommandLine, OptionsAreReadFirstAndAWrongOneTouchesNothing) {
     AskUser("0");
     const auto before = Snapshot();
-    const std::pair<Strings, std::string> cases[] = {
-        {{"-x"}, "zapfile: invalid option -- 'x'\n"},
-        {{"victim", "-x"}, "zapfile: invalid option -- 'x'\n"},
-        {{"--bogus", "victim"}, "zapfile: unrecognized option '--bogus'\n"},
-        {{"victim", "--help=1"}, "zapfile: option '--help=1' takes no argument\n"},
-        {{"-xh"}, "zapfile: invalid option -- 'x'\n"},
-        {{"-5", "--", "victim"}, "zapfile: invalid option -- '5'\n"},
+    const std::string usage = "Usage: zapfile [OPTION]... [--] [FILE]...\n";
+    const struct {
+        Strings args;
+        int code;
+        std::string out, err;  // what each begins with
+    } cases[] = {
+        {{"--version"}, 0, "zapfile" + kVersion, ""},
+        {{"--vers", "victim"}, 0, "zapfile" + kVersion, ""},
+        {{"victim", "--version"}, 0, "zapfile" + kVersion, ""},
+        {{"-h"}, 0, usage, ""},
+        {{"--help", "victim"}, 0, usage, ""},
+        {{"-h", "-x"}, 0, usage, ""},
+        {{"-x"}, 2, "", "zapfile: invalid option -- 'x'\n" + usage},
+        {{"victim", "-x"}, 2, "", "zapfile: invalid option -- 'x'\n"},
+        {{"--bogus", "victim"}, 2, "", "zapfile: unrecognized option '--bogus'\n" + usage},
+        {{"victim", "--help=1"}, 2, "", "zapfile: option '--help=1' takes no argument\n"},
+        {{"-xh"}, 2, "", "zapfile: invalid option -- 'x'\n"},
+        {{"-5", "--", "victim"}, 2, "", "zapfile: invalid option -- '5'\n"},
+        {{ZAPFILE_REG_BIN, "--version"}, 0, "zapfile-reg" + kVersion, ""},
+        {{ZAPFILE_REG_BIN, "/?"}, 0, "Usage:\n  zapfile-reg query KEY", ""},
     };
-    for (const auto& [args, message] : cases) {
-        const auto r = Zap(args);
-        EXPECT_EQ(2, r.exitCode) << testing::PrintToString(args);
-        EXPECT_EQ("", r.out);
-        EXPECT_EQ(0u, r.err.find(message + "Usage: zapfile ")) << r.err;
-        EXPECT_EQ(before, Snapshot()) << testing::PrintToString(args);
+    for (const auto& k : cases) {
+        const auto r = Zap(k.args);
+        EXPECT_EQ(k.code, r.exitCode) << testing::PrintToString(k.args);
+        EXPECT_TRUE(Starts(r.out, k.out)) << r.out;
+        EXPECT_TRUE(Starts(r.err, k.err)) << r.err;
+        EXPECT_EQ(before, Snapshot()) << testing::PrintToString(k.args);
     }
 }
 
@@ -118,11 +133,7 @@ TEST_F(ZapfileCommandLine, DoubleDashAndDotSlashReachFilesNamedLikeOptions) {
     AskUser("0");
     auto expected = Snapshot();
     const std::pair<Strings, std::string> cases[] = {
-        {{"--", "-x"}, "-x"},
-        {{"--", "--help"}, "--help"},
-        {{"./--bogus"}, "--bogus"},
-        {{"-"}, "-"},
-    };
+        {{"--", "-x"}, "-x"}, {{"--", "--help"}, "--help"}, {{"./--bogus"}, "--bogus"}, {{"-"}, "-"}};
     for (const auto& [args, gone] : cases) {
         const auto r = Zap(args);
         EXPECT_EQ(0, r.exitCode) << r.err;
@@ -138,26 +149,42 @@ TEST_F(ZapfileCommandLine, ExitStatusAndOneLinePerRefusedPath) {
     AskUser("0");
     fs::create_directory(work + "/folder");
     fs::create_symlink("victim", work + "/link");
+    fs::create_symlink("nowhere", work + "/dangling");
     testenv::WriteFile(work + "/read-only", "keep");
     chmod((work + "/read-only").c_str(), 0444);
+    // A FIFO without a reader would make a writer wait; one with a reader must get nothing.
     mkfifo((work + "/fifo").c_str(), 0644);
-    testenv::WriteFile(work + "/gone1", "x");
+    mkfifo((work + "/read-fifo").c_str(), 0644);
+    const int reader = open((work + "/read-fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    // A device: a node of the null device of the test's own, never the system's /dev/null
+    // (as root a faulty build would remove it). Without the right to make one, a FIFO again.
+    if (mknod((work + "/device").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        mkfifo((work + "/device").c_str(), 0644);
+    // A second name for a file zapped shows what was left in it: the mark alone.
+    testenv::WriteFile(work + "/.gone1", std::string(100000, 'x'));
+    ASSERT_EQ(0, link((work + "/.gone1").c_str(), (dir / "twin").c_str()));
     testenv::WriteFile(work + "/gone2", "x");
-    testenv::WriteFile(work + "/say\"hi\"", "keep");
     const std::string tooLong(259, 'n');
     auto expected = Snapshot();
-    expected.erase("gone1");
+    expected.erase(".gone1");
     expected.erase("gone2");
 
-    auto r = Zap({"gone1", "folder", "link", "read-only", "fifo", "no-such-folder/f", "say\"hi\"",
-                  tooLong, "", "gone2"});
+    auto r = Zap({".gone1", "folder", "link", "dangling", "read-only", "fifo", "read-fifo",
+                  "device", "no-such-folder/f", "say\"hi\"", tooLong, "", "gone2"});
     EXPECT_EQ(1, r.exitCode);
     EXPECT_EQ(expected, Snapshot());
+    EXPECT_EQ("\xFF", testenv::ReadFile(dir / "twin"));
+    char byte;
+    EXPECT_EQ(0, read(reader, &byte, 1));  // nothing arrived (0: no writer left)
+    close(reader);
     const std::pair<std::string, std::string> refused[] = {
         {"folder", "Is a directory"},
         {"link", "Is a symbolic link"},
+        {"dangling", "Is a symbolic link"},
         {"read-only", "Read-only file"},
         {"fifo", "Not a regular file"},
+        {"read-fifo", "Not a regular file"},
+        {"device", "Not a regular file"},
         {"no-such-folder/f", "No such file or directory"},
         {"say\"hi\"", "Name contains a double quote"},
         {tooLong, "File name too long"},
@@ -168,20 +195,28 @@ TEST_F(ZapfileCommandLine, ExitStatusAndOneLinePerRefusedPath) {
         lines += "zapfile: Error. Couldn't delete file.\n"
                  "zapfile: cannot delete '" + path + "': " + reason + "\n";
     EXPECT_EQ(lines, r.err);
+    EXPECT_FALSE(testenv::Exists(work + "/nowhere"));  // the dangling link's target not made
 
     // All deleted, or none asked for: 0.
-    testenv::WriteFile(work + "/gone1", "x");
-    r = Zap({"gone1", "not-there-yet"});
+    testenv::WriteFile(work + "/.gone1", "x");
+    r = Zap({".gone1", "not-there-yet"});
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ("", r.err);
     EXPECT_EQ(expected, Snapshot());
 
-    // Answered No, here by nobody (no terminal, no display): 0, and the file stays.
+    // Answered No, here by nobody: standard input is no terminal and there is no display, so
+    // the "y" typed there is no answer. 0, and the file stays.
     AskUser("1");
-    r = Zap({"victim"});
+    r = Zap({"victim"}, "y\n");
     EXPECT_EQ(0, r.exitCode) << r.err;
     EXPECT_EQ(expected, Snapshot());
-    EXPECT_EQ(npos, r.err.find("cannot delete")) << r.err;
+    EXPECT_EQ(0u, r.err.find("zapfile: Cofirm")) << r.err;
+    EXPECT_EQ(std::string::npos, r.err.find("cannot delete")) << r.err;
+    // The window, which cannot be shown either, says so in one line.
+    r = Zap({});
+    EXPECT_EQ(0, r.exitCode);
+    EXPECT_NE(std::string::npos, r.err.find("Ko Zapfile")) << r.err;
+    EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
 }
 
 }  // namespace

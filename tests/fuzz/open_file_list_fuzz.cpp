@@ -17,36 +17,16 @@
 
 // The walk never opens a dialog nor reads a window: the library's functions that do are
 // linked, but never run here.
-BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA) {
-    abort();
-}
-int WINAPI GetWindowTextLengthA(HWND) {
-    abort();
-}
-int WINAPI GetWindowTextA(HWND, LPSTR, int) {
-    abort();
-}
-UINT WINAPI GetDlgItemTextA(HWND, int, LPSTR, int) {
-    abort();
-}
-HWND WINAPI GetDlgItem(HWND, int) {
-    abort();
-}
-BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA) {
-    abort();
-}
-PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderA(LPBROWSEINFOA) {
-    abort();
-}
-BOOL WINAPI SHGetPathFromIDListA(PCIDLIST_ABSOLUTE, LPSTR) {
-    abort();
-}
-void WINAPI CoTaskMemFree(LPVOID) {
-    abort();
-}
-BOOL WINAPI ChooseColorA(LPCHOOSECOLORA) {
-    abort();
-}
+BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA) { abort(); }
+int WINAPI GetWindowTextLengthA(HWND) { abort(); }
+int WINAPI GetWindowTextA(HWND, LPSTR, int) { abort(); }
+UINT WINAPI GetDlgItemTextA(HWND, int, LPSTR, int) { abort(); }
+HWND WINAPI GetDlgItem(HWND, int) { abort(); }
+BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA) { abort(); }
+PIDLIST_ABSOLUTE WINAPI SHBrowseForFolderA(LPBROWSEINFOA) { abort(); }
+BOOL WINAPI SHGetPathFromIDListA(PCIDLIST_ABSOLUTE, LPSTR) { abort(); }
+void WINAPI CoTaskMemFree(LPVOID) { abort(); }
+BOOL WINAPI ChooseColorA(LPCHOOSECOLORA) { abort(); }
 
 namespace {
 
@@ -114,7 +94,7 @@ void WalkList(const uint8_t* data, size_t size) {
     GlobalFree(d.szFirst);
 }
 
-// CutString keeps the first nKeep characters and joins those from nResume on.
+// CutString keeps the first nKeep characters and joins those from nResume on, in a new block.
 void CutText(const uint8_t* data, size_t size) {
     if (size < 2)
         return;
@@ -123,7 +103,9 @@ void CutText(const uint8_t* data, size_t size) {
     char* block = AllocZeroed(asText.size() + 1);
     memcpy(block, asText.data(), asText.size());
     const unsigned nKeep = data[0] % 64, nResume = data[1] % 64;
+    const char* before = block;
     CutString(&block, nKeep, nResume);
+    Check((block != before) == (nKeep < asText.size()));  // a new block unless nothing is cut
     std::string expected = asText;
     if (nKeep < asText.size())
         expected = asText.substr(0, nKeep) + asText.substr(nResume < asText.size() ? nResume : asText.size());

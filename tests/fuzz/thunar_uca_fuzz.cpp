@@ -7,8 +7,7 @@
 //  - Thunar can still read it: a text that GLib's markup parser (Thunar's) reads gives a text
 //    it reads, holding the same actions of the user's, in the same order;
 //  - a second rewrite changes nothing.
-#include <glib.h>
-
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "menu_entries.h"
 #include "shell32/menu_entries.h"
 
 namespace {
@@ -27,41 +27,6 @@ using standin::menus::Verb;
 void Check(bool condition) {
     if (!condition)
         abort();
-}
-
-// The actions as Thunar's parser sees them: for each <action> directly inside <actions>,
-// its elements and their text, in order. False when the parser refuses the text.
-struct Parse {
-    int depth = 0;
-    std::vector<std::string> actions;
-};
-
-bool ReadActions(std::string_view text, std::vector<std::string>* actions) {
-    GMarkupParser parser = {};
-    parser.start_element = [](GMarkupParseContext*, const gchar* name, const gchar**,
-                              const gchar**, gpointer data, GError**) {
-        auto* p = static_cast<Parse*>(data);
-        if (++p->depth == 2 && std::string_view(name) == "action")
-            p->actions.emplace_back();
-        else if (p->depth > 2 && !p->actions.empty())
-            p->actions.back() += std::string("<") + name + ">";
-    };
-    parser.end_element = [](GMarkupParseContext*, const gchar*, gpointer data, GError**) {
-        --static_cast<Parse*>(data)->depth;
-    };
-    parser.text = [](GMarkupParseContext*, const gchar* text, gsize size, gpointer data,
-                     GError**) {
-        auto* p = static_cast<Parse*>(data);
-        if (p->depth > 2 && !p->actions.empty())
-            p->actions.back().append(text, size);
-    };
-    Parse p;
-    GMarkupParseContext* context = g_markup_parse_context_new(&parser, GMarkupParseFlags(0), &p, nullptr);
-    const bool ok = g_markup_parse_context_parse(context, text.data(), text.size(), nullptr) &&
-                    g_markup_parse_context_end_parse(context, nullptr);
-    g_markup_parse_context_free(context);
-    *actions = p.actions;
-    return ok;
 }
 
 // True when `after` is `before` less some of the blocks in `owned` (each block with one line
@@ -119,29 +84,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string rest = out.substr(0, close - ours.size()) + out.substr(close);
     Check(LessOwnedBlocks(text, rest, owned));
 
-    std::vector<std::string> userBefore, userAfter, mine;
-    if (ReadActions(text, &userBefore)) {
-        Check(ReadActions(out, &userAfter));
-        std::vector<std::string> known;
+    // The user's actions, as Thunar's parser (GMarkup) lists them, are the same; ours go and
+    // come back. (An action of the user's that merely reads like one of ours is kept byte for
+    // byte, which the check above has seen to.)
+    std::vector<menus::Action> before, after, known;
+    if (menus::UcaActions(text, &before)) {
+        Check(menus::UcaActions(out, &after));
         for (const std::string& o : owned) {
-            Check(ReadActions("<actions>" + o + "</actions>", &mine) && mine.size() == 1);
+            std::vector<menus::Action> mine;
+            Check(menus::UcaActions("<actions>" + o + "</actions>", &mine) && mine.size() == 1);
             known.push_back(mine[0]);
         }
-        // The user's actions, as Thunar lists them, are the same; ours go and come back. (An
-        // action of the user's that merely reads like one of ours is kept byte for byte,
-        // which the check above has seen to.)
-        const auto Users = [&known](const std::vector<std::string>& all) {
-            std::vector<std::string> users;
-            for (const std::string& a : all) {
-                bool isOurs = false;
-                for (const std::string& k : known)
-                    isOurs = isOurs || a == k;
-                if (!isOurs)
-                    users.push_back(a);
-            }
-            return users;
-        };
-        Check(Users(userBefore) == Users(userAfter));
+        for (auto* all : {&before, &after})
+            all->erase(std::remove_if(all->begin(), all->end(), [&known](const menus::Action& a) {
+                           return std::count(known.begin(), known.end(), a) > 0;
+                       }), all->end());
+        Check(before == after);
     }
     std::string again;
     Check(ReplaceOurActions(out, owned, ours, &again) && again == out);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "display.h"
+#include "desktop.h"
 #include "resource.h"
 #include "ui/gtk/gtk_module.h"
 #include "user32/window_model.h"
@@ -19,6 +19,7 @@
 namespace {
 
 std::vector<WPARAM> g_commands;  // every WM_COMMAND the dialogs received
+const RECT* g_placeFirst = nullptr;  // a placement set in WM_INITDIALOG, before the dialog shows
 
 GtkWidget* Widget(HWND hwnd) { return static_cast<GtkWidget*>(standin::gtk::WidgetOf(hwnd)); }
 int MulDiv(int a, int b, int c) { return (a * b + c / 2) / c; }
@@ -44,6 +45,10 @@ INT_PTR CALLBACK TestProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                      reinterpret_cast<LPARAM>(LoadIconA(nullptr, MAKEINTRESOURCE(IDI_APP))));
         // Ticked before it shows, as "Ie Ext" does when the program does not ask.
         SendMessageA(GetDlgItem(hwnd, IDC_NOASK), BM_SETCHECK, BST_CHECKED, 0);
+        if (g_placeFirst != nullptr) {
+            WINDOWPLACEMENT wp{sizeof wp, 0, SW_SHOWNORMAL, {}, {}, *g_placeFirst};
+            SetWindowPlacement(hwnd, &wp);
+        }
         Poll([hwnd, body = *reinterpret_cast<Body*>(lParam)](bool last) {
             GtkWidget* window = Widget(hwnd);
             GdkWindow* gdk = window != nullptr ? gtk_widget_get_window(window) : nullptr;
@@ -94,33 +99,31 @@ void ExpectTemplateRects(HWND dlg) {
         GtkWidget* w = Widget(hwnd);
         int cx = -1, cy = -1;
         gtk_widget_translate_coordinates(w, client, 0, 0, &cx, &cy);
-        EXPECT_EQ(MulDiv(c->x, x, 4), cx) << c->text;
-        EXPECT_EQ(MulDiv(c->y, y, 8), cy) << c->text;
-        EXPECT_EQ(MulDiv(c->cx, x, 4), gtk_widget_get_allocated_width(w)) << c->text;
-        EXPECT_EQ(MulDiv(c->cy, y, 8), gtk_widget_get_allocated_height(w)) << c->text;
+        EXPECT_EQ(std::tuple(MulDiv(c->x, x, 4), MulDiv(c->y, y, 8), MulDiv(c->cx, x, 4),
+                             MulDiv(c->cy, y, 8)),
+                  std::tuple(cx, cy, gtk_widget_get_allocated_width(w),
+                             gtk_widget_get_allocated_height(w))) << c->text;
     }
 }
 
-class GtkWindowTest : public ::testing::Test {
+class GtkWindowTest : public desktop::DesktopTest {
 protected:
     static void SetUpTestSuite() {
-        display = new testdisplay::VirtualDisplay;
+        StartDisplay();
         setenv("DISPLAY", display->name().c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
         setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on a virtual display
         setenv("GSETTINGS_BACKEND", "memory", 1);  // the file chooser keeps its settings here
     }
-    static void TearDownTestSuite() { delete display; }
-    void SetUp() override { ASSERT_NE("", display->name()) << "Xvfb did not start within 10 s"; }
-    static testdisplay::VirtualDisplay* display;
 };
-testdisplay::VirtualDisplay* GtkWindowTest::display = nullptr;
 
 // The main window is centred, an owned dialog stands at 0, 0 in its owner's client area and
-// is modal to it; widgets and the model follow each other, and only the user's changes reach
-// the dialog as commands.
+// is modal to it, as is the open-file dialog, which lets several files be chosen only when
+// asked to; widgets and the model follow each other, and only the user's changes reach the
+// dialog as commands. The close box asks, as WM_CLOSE, which the dialog manager answers with
+// IDCANCEL. (Keys are pressed on the built program, in zapfile_gtk_test.cpp.)
 TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
-    Show(IDD_MAIN, nullptr, [](HWND dlg) {
+    EXPECT_EQ(IDCANCEL, Show(IDD_MAIN, nullptr, [](HWND dlg) {
         GtkWidget* window = Widget(dlg);
         gchar* font = pango_font_description_to_string(
             pango_context_get_font_description(gtk_widget_get_pango_context(window)));
@@ -160,24 +163,6 @@ TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
             EXPECT_EQ(BST_UNCHECKED, SendMessageA(box, BM_GETCHECK, 0, 0));
             EXPECT_EQ(MAKEWPARAM(IDC_NOASK, BN_CLICKED), g_commands.back());
         });
-    });
-}
-
-// Closing with the close box asks, as WM_CLOSE, which the dialog manager answers with
-// IDCANCEL. (The keys are pressed on the built program, in zapfile_gtk_test.cpp.)
-TEST_F(GtkWindowTest, TheCloseBoxCancels) {
-    EXPECT_EQ(IDCANCEL, Show(IDD_MAIN, nullptr, [](HWND dlg) {
-                  GdkEvent* event = gdk_event_new(GDK_DELETE);  // as a window manager sends it
-                  event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(Widget(dlg))));
-                  gtk_main_do_event(event);
-                  gdk_event_free(event);
-              }));
-}
-
-// The open-file dialog belongs to the dialog that opens it, and lets several files be chosen
-// only when asked to. (A chosen path reaching the field is tried on the built program.)
-TEST_F(GtkWindowTest, OpenFileDialogIsOwnedAndTakesSeveralFilesOnlyWhenAsked) {
-    Show(IDD_MAIN, nullptr, [](HWND dlg) {
         for (const bool multiple : {false, true}) {
             Poll([dlg, multiple](bool last) {
                 GtkWidget* modal = gtk_grab_get_current();
@@ -197,83 +182,51 @@ TEST_F(GtkWindowTest, OpenFileDialogIsOwnedAndTakesSeveralFilesOnlyWhenAsked) {
             ofn.Flags = OFN_EXPLORER | (multiple ? OFN_ALLOWMULTISELECT : 0);
             EXPECT_FALSE(GetOpenFileNameA(&ofn));
         }
-    });
+        GdkEvent* event = gdk_event_new(GDK_DELETE);  // as a window manager sends it
+        event->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+        gtk_main_do_event(event);
+        gdk_event_free(event);
+    }));
+}
+
+// The window stands at the placement asked for, or, when that lies off the screen, at the
+// screen's edge at its own size; GetWindowPlacement reads where it stands.
+void ExpectPlacedAt(HWND dlg, const RECT& asked) {
+    GtkWindow* window = GTK_WINDOW(Widget(dlg));
+    int width = 0, height = 0;
+    gtk_window_get_size(window, &width, &height);
+    const int x = asked.left < 1024 ? asked.left : 1024 - width;
+    const int y = asked.top < 768 ? asked.top : 768 - height;
+    int at[2] = {-1, -1};
+    for (int i = 0; i < 100 && (at[0] != x || at[1] != y); ++i, g_usleep(20000)) {
+        while (gtk_events_pending())
+            gtk_main_iteration();
+        gdk_window_get_root_origin(gtk_widget_get_window(GTK_WIDGET(window)), &at[0], &at[1]);
+    }
+    EXPECT_EQ(std::pair(x, y), std::pair(at[0], at[1])) << asked.left;
+    WINDOWPLACEMENT got{};
+    got.length = sizeof got;
+    ASSERT_TRUE(GetWindowPlacement(dlg, &got));
+    const RECT& r = got.rcNormalPosition;
+    EXPECT_EQ(std::tuple(x, y, x + width, y + height, static_cast<UINT>(SW_SHOWNORMAL)),
+              std::tuple(r.left, r.top, r.right, r.bottom, got.showCmd));
 }
 
 // A placement set before the dialog shows (as a program restores one in WM_INITDIALOG) is
-// where it appears; one that lies off the screen brings it to the screen's edge instead.
-INT_PTR CALLBACK PlacedProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
-    if (msg != WM_INITDIALOG)
-        return FALSE;
-    auto* at = reinterpret_cast<std::pair<RECT, RECT>*>(lParam);
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    wp.showCmd = SW_SHOWNORMAL;
-    wp.rcNormalPosition = at->first;
-    SetWindowPlacement(hwnd, &wp);
-    Poll([hwnd, at](bool last) {
-        GdkWindow* gdk = Widget(hwnd) ? gtk_widget_get_window(Widget(hwnd)) : nullptr;
-        if ((gdk == nullptr || !gdk_window_is_viewable(gdk)) && !last)
-            return false;
-        int x = -1, y = -1;
-        if (gdk != nullptr)
-            gdk_window_get_root_origin(gdk, &x, &y);
-        at->second = {x, y, x + gdk_window_get_width(gdk), y + gdk_window_get_height(gdk)};
-        EndDialog(hwnd, 1);
-        return true;
-    });
-    return TRUE;
-}
-
-TEST_F(GtkWindowTest, PlacementSetBeforeTheDialogShowsIsWhereItAppears) {
-    for (const RECT& asked : {RECT{130, 70, 430, 270}, RECT{5000, 4000, 5300, 4100}}) {
-        std::pair<RECT, RECT> at = {asked, {}};
-        ASSERT_EQ(1, DialogBoxParamA(nullptr, MAKEINTRESOURCE(IDD_ABOUT), nullptr, PlacedProc,
-                                     reinterpret_cast<LPARAM>(&at)));
-        const RECT& shown = at.second;
-        using Corner = std::pair<LONG, LONG>;
-        if (asked.left < 1024) {
-            EXPECT_EQ(Corner(130, 70), Corner(shown.left, shown.top));
-        } else {
-            EXPECT_EQ(Corner(1024, 768), Corner(shown.right, shown.bottom));
-        }
-    }
-}
-
-// A placement put onto a shown dialog moves its window; one that lies off the screen is
-// brought back onto it, and GetWindowPlacement reads where the window stands.
-TEST_F(GtkWindowTest, PlacementMovesTheWindowAndKeepsItOnTheScreen) {
-    Show(IDD_ABOUT, nullptr, [](HWND dlg) {
-        GtkWindow* window = GTK_WINDOW(Widget(dlg));
-        for (const RECT& asked : {RECT{120, 90, 420, 290}, RECT{3000, 2000, 3300, 2200}}) {
-            WINDOWPLACEMENT wp{};
-            wp.length = sizeof wp;
-            wp.showCmd = SW_SHOWNORMAL;
-            wp.rcNormalPosition = asked;
-            ASSERT_TRUE(SetWindowPlacement(dlg, &wp));
-            int width = 0, height = 0;
-            gtk_window_get_size(window, &width, &height);
-            const int x = asked.left < 1024 ? 120 : 1024 - width;
-            const int y = asked.top < 768 ? 90 : 768 - height;
-            int at[2] = {-1, -1};
-            for (int i = 0; i < 100 && (at[0] != x || at[1] != y); ++i) {
-                while (gtk_events_pending())
-                    gtk_main_iteration();
-                gdk_window_get_root_origin(gtk_widget_get_window(GTK_WIDGET(window)), &at[0],
-                                           &at[1]);
-                g_usleep(20000);
+// where it appears, and one put onto the shown dialog moves it there.
+TEST_F(GtkWindowTest, PlacementPutsTheWindowThereOrAtTheScreensEdge) {
+    for (const RECT& first : {RECT{130, 70, 430, 270}, RECT{5000, 4000, 5300, 4100}}) {
+        g_placeFirst = &first;
+        Show(IDD_ABOUT, nullptr, [&](HWND dlg) {
+            ExpectPlacedAt(dlg, first);
+            for (const RECT& asked : {RECT{120, 90, 420, 290}, RECT{3000, 2000, 3300, 2200}}) {
+                WINDOWPLACEMENT wp{sizeof wp, 0, SW_SHOWNORMAL, {}, {}, asked};
+                ASSERT_TRUE(SetWindowPlacement(dlg, &wp));
+                ExpectPlacedAt(dlg, asked);
             }
-            EXPECT_EQ(std::pair(x, y), std::pair(at[0], at[1])) << asked.left;
-            WINDOWPLACEMENT got{};
-            got.length = sizeof got;
-            ASSERT_TRUE(GetWindowPlacement(dlg, &got));
-            EXPECT_EQ(std::pair(x, y), std::pair(got.rcNormalPosition.left,
-                                                 got.rcNormalPosition.top));
-            EXPECT_EQ(std::pair(x + width, y + height),
-                      std::pair(got.rcNormalPosition.right, got.rcNormalPosition.bottom));
-            EXPECT_EQ(static_cast<UINT>(SW_SHOWNORMAL), got.showCmd);
-        }
-    });
+        });
+        g_placeFirst = nullptr;
+    }
 }
 
 // The label of a box's text, found among the widgets below `widget`.

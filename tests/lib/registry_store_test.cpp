@@ -29,23 +29,14 @@ LONG SetRaw(HKEY h, const char* name, DWORD type, const std::string& bytes) {
                           static_cast<DWORD>(bytes.size()));
 }
 
-WINDOWPLACEMENT Placement(LONG left, LONG top, LONG right, LONG bottom) {
-    WINDOWPLACEMENT wp;
-    memset(&wp, 0, sizeof wp);
-    wp.length = sizeof wp;
-    wp.showCmd = SW_SHOWNORMAL;
-    wp.rcNormalPosition = {left, top, right, bottom};
-    return wp;
-}
-
-WINDOWPLACEMENT PlacementOf(HWND hwnd) {
-    WINDOWPLACEMENT wp = Placement(0, 0, 0, 0);
+// The window's normal rectangle, after `placed` when one is given.
+std::string RectOf(HWND hwnd, RECT placed = {}) {
+    WINDOWPLACEMENT wp{sizeof wp, 0, SW_SHOWNORMAL, {}, {}, placed};
+    if (placed.right != 0) {
+        EXPECT_TRUE(SetWindowPlacement(hwnd, &wp));
+    }
     EXPECT_TRUE(GetWindowPlacement(hwnd, &wp));
-    return wp;
-}
-
-std::string RectOf(const WINDOWPLACEMENT& wp) {
-    return Bytes(&wp.rcNormalPosition, sizeof wp.rcNormalPosition);
+    return Bytes(&wp.rcNormalPosition, sizeof(RECT));
 }
 
 class RegistryStoreTest : public ::testing::Test {
@@ -59,29 +50,25 @@ protected:
 };
 
 // Saved, a placement is the platform's 44-byte record; put back at once, it leaves the window
-// where it was. Anything that is not such a record is never put onto the window.
+// where it was. Anything that is not such a record is never put onto the window, and loads as
+// zeros with only the length set.
 TEST_F(RegistryStoreTest, PlacementIsTheWholeRecordAndOnlyAWholeRecordIsPutBack) {
     EXPECT_EQ(testwindow::kEnded, testwindow::Run([&](HWND hwnd) {
-        const WINDOWPLACEMENT placed = Placement(100, 120, 400, 300);
-        ASSERT_TRUE(SetWindowPlacement(hwnd, &placed));
-        const WINDOWPLACEMENT before = PlacementOf(hwnd);
+        const std::string placed = RectOf(hwnd, {100, 120, 400, 300});
+        WINDOWPLACEMENT before{sizeof before, 0, 0, {}, {}, {}};
+        ASSERT_TRUE(GetWindowPlacement(hwnd, &before));
         ASSERT_EQ(ERROR_SUCCESS, store_.SavePlacement(hwnd, "Placement"));
-        const Value stored = Get(store_.hKey, "Placement");
-        EXPECT_EQ(Value(ERROR_SUCCESS, REG_BINARY, Bytes(&before, 44)), stored);
-        EXPECT_EQ(std::string("\x2c\0\0\0", 4), std::get<2>(stored).substr(0, 4));
-        EXPECT_EQ(RectOf(placed), RectOf(before));
+        const std::string record = std::get<2>(Get(store_.hKey, "Placement"));
+        EXPECT_EQ(Value(ERROR_SUCCESS, REG_BINARY, Bytes(&before, 44)), Get(store_.hKey, "Placement"));
+        EXPECT_EQ(std::string("\x2c\0\0\0", 4), record.substr(0, 4));
         EXPECT_NE(0, store_.RestorePlacement(hwnd, "Placement"));
-        EXPECT_EQ(RectOf(before), RectOf(PlacementOf(hwnd)));
-        EXPECT_EQ(RectOf(before), RectOf(store_.LoadPlacement("Placement")));
+        EXPECT_EQ(placed, RectOf(hwnd));
+        const WINDOWPLACEMENT loaded = store_.LoadPlacement("Placement");
+        EXPECT_EQ(placed, Bytes(&loaded.rcNormalPosition, sizeof(RECT)));
 
-        std::string record = std::get<2>(stored);
         std::string otherLength = record;
         otherLength[0] = 40;
-        struct Fault {
-            const char* name;
-            DWORD type;
-            std::string bytes;  // none: the value is missing
-        } const faults[] = {
+        const std::tuple<const char*, DWORD, std::string> faults[] = {
             {"short", REG_BINARY, record.substr(0, 40)},
             {"long", REG_BINARY, record + std::string(16, '\x7f')},
             {"text", REG_SZ, record},
@@ -89,19 +76,17 @@ TEST_F(RegistryStoreTest, PlacementIsTheWholeRecordAndOnlyAWholeRecordIsPutBack)
             {"length 40", REG_BINARY, otherLength},
             {"missing", REG_NONE, ""},
         };
-        const WINDOWPLACEMENT moved = Placement(30, 40, 330, 220);
-        ASSERT_TRUE(SetWindowPlacement(hwnd, &moved));
-        const WINDOWPLACEMENT zeros = Placement(0, 0, 0, 0);
-        for (const Fault& f : faults) {
-            if (!f.bytes.empty()) {
-                ASSERT_EQ(ERROR_SUCCESS, SetRaw(store_.hKey, f.name, f.type, f.bytes)) << f.name;
+        const std::string moved = RectOf(hwnd, {30, 40, 330, 220});
+        WINDOWPLACEMENT zeros{};
+        zeros.length = 44;
+        for (const auto& [name, type, bytes] : faults) {
+            if (!bytes.empty()) {
+                ASSERT_EQ(ERROR_SUCCESS, SetRaw(store_.hKey, name, type, bytes)) << name;
             }
-            EXPECT_EQ(0, store_.RestorePlacement(hwnd, f.name)) << f.name;
-            EXPECT_EQ(RectOf(moved), RectOf(PlacementOf(hwnd))) << f.name << ": the window moved";
-            WINDOWPLACEMENT expected = zeros;
-            expected.showCmd = 0;
-            const WINDOWPLACEMENT loaded = store_.LoadPlacement(f.name);
-            EXPECT_EQ(Bytes(&expected, 44), Bytes(&loaded, 44)) << f.name;
+            EXPECT_EQ(0, store_.RestorePlacement(hwnd, name)) << name;
+            EXPECT_EQ(moved, RectOf(hwnd)) << name << ": the window moved";
+            const WINDOWPLACEMENT got = store_.LoadPlacement(name);
+            EXPECT_EQ(Bytes(&zeros, 44), Bytes(&got, 44)) << name;
         }
     }));
     // A window that is not there has no placement to store: nothing is written.
@@ -109,39 +94,31 @@ TEST_F(RegistryStoreTest, PlacementIsTheWholeRecordAndOnlyAWholeRecordIsPutBack)
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, std::get<0>(Get(store_.hKey, "Nowhere")));
 }
 
+// A colour is four bytes, red first; a text is stored as the platform stores its text. A
+// colour is read from a value of at most four bytes, of any type, into the bytes it supplies.
 TEST_F(RegistryStoreTest, ColourIsFourBytesRedFirstAndReadsTakeNoMore) {
     ASSERT_EQ(ERROR_SUCCESS, store_.SetColor(RGB(1, 2, 3), "Colour"));
     EXPECT_EQ(Value(ERROR_SUCCESS, REG_BINARY, std::string("\x01\x02\x03\x00", 4)),
               Get(store_.hKey, "Colour"));
-    EXPECT_EQ(RGB(1, 2, 3), store_.GetColor("Colour"));
-    COLORREF rgb = 0xAABBCCDD;
-    store_.ReadColor(rgb, "Colour");
-    EXPECT_EQ(RGB(1, 2, 3), rgb);
-
+    ASSERT_EQ(ERROR_SUCCESS, store_.SetString("abc", "x"));
+    EXPECT_EQ(probe::Text("abc"), Get(store_.hKey, "x"));
     ASSERT_EQ(ERROR_SUCCESS, SetRaw(store_.hKey, "Eight", REG_BINARY, "\x11\x22\x33\x44\x55\x66\x77\x88"));
     ASSERT_EQ(ERROR_SUCCESS, SetRaw(store_.hKey, "Three", REG_BINARY, "\x09\x08\x07"));
     ASSERT_EQ(ERROR_SUCCESS, SetRaw(store_.hKey, "Text", REG_SZ, "abc"));
-    struct Read {
-        const char* name;
-        COLORREF got;        // GetColor
-        COLORREF intoAabb;   // ReadColor into 0xAABBCCDD
-    } const reads[] = {
+    const std::tuple<const char*, COLORREF, COLORREF> reads[] = {
+        // GetColor, and ReadColor into 0xAABBCCDD
+        {"Colour", RGB(1, 2, 3), RGB(1, 2, 3)},
         {"Eight", 0, 0xAABBCCDD},
         {"Three", 0x00070809, 0xAA070809},
         {"Text", 0x00636261, 0x00636261},  // "abc" and the NUL stored after it
         {"Missing", 0, 0xAABBCCDD},
     };
-    for (const Read& r : reads) {
-        EXPECT_EQ(r.got, store_.GetColor(r.name)) << r.name;
-        COLORREF into = 0xAABBCCDD;
-        store_.ReadColor(into, r.name);
-        EXPECT_EQ(r.intoAabb, into) << r.name;
+    for (const auto& [name, got, into] : reads) {
+        EXPECT_EQ(got, store_.GetColor(name)) << name;
+        COLORREF rgb = 0xAABBCCDD;
+        store_.ReadColor(rgb, name);
+        EXPECT_EQ(into, rgb) << name;
     }
-}
-
-TEST_F(RegistryStoreTest, StringIsStoredAsThePlatformStoresItsText) {
-    ASSERT_EQ(ERROR_SUCCESS, store_.SetString("abc", "x"));
-    EXPECT_EQ(probe::Text("abc"), Get(store_.hKey, "x"));
 }
 
 // The overloads with a key work there and leave hKey alone, null or not.
@@ -171,7 +148,6 @@ TEST_F(RegistryStoreTest, OpenCreatesNothingAndDeleteKeyLeavesTheHeldKey) {
     EXPECT_EQ(nullptr, other.hKey);
     EXPECT_FALSE(probe::Exists(HKEY_CURRENT_USER, child));
     EXPECT_NE(nullptr, other.OpenOrCreate(HKEY_CURRENT_USER, child.c_str()));
-    EXPECT_TRUE(probe::Exists(HKEY_CURRENT_USER, child));
     EXPECT_EQ(1, other.Open(HKEY_CURRENT_USER, child.c_str()));
     const HKEY held = other.hKey;
     EXPECT_EQ(ERROR_SUCCESS, other.DeleteKey(HKEY_CURRENT_USER, child.c_str()));

@@ -1,10 +1,14 @@
 // tests/lib/registry_test.cpp
 // The registry rules the program relies on, through the Win32 calls alone: the same file runs
-// against Windows (or Wine) and against the Linux stand-in, below HKCU\Software\ZapfileTest.
+// against Windows (or Wine) and against the Linux stand-in, below HKCU\Software\ZapfileTest and
+// HKCR\ZapfileTest. Values and names; and the predefined keys with the paths opened below them:
+// what an empty subkey hands back, which leading backslashes are taken, and root handles whose
+// upper half is not the usual one.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <tuple>
@@ -19,6 +23,7 @@ using probe::Names;
 using probe::Value;
 
 constexpr char kTestKey[] = "Software\\ZapfileTest";
+constexpr char kClass[] = "ZapfileTest";  // below HKEY_CLASSES_ROOT
 
 // Stores exactly these bytes. The byte after them is not a NUL: Windows stores a string given
 // without its NUL with one when a NUL follows it in memory.
@@ -27,13 +32,25 @@ LONG Set(HKEY h, const char* name, DWORD type, std::string bytes) {
     return RegSetValueExA(h, name, 0, type, Data(bytes), static_cast<DWORD>(bytes.size() - 1));
 }
 
+// A handle the test does not expect to see again: a call that fails leaves it or nulls it.
+HKEY const kUnset = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234));
+
+LONG OpenEx(HKEY root, const char* path, HKEY* h) {
+    *h = kUnset;
+    return RegOpenKeyExA(root, path, 0, KEY_READ, h);
+}
+
 class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        probe::DeleteTree(HKEY_CURRENT_USER, kTestKey);
+        TearDown();
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kTestKey, &key_));
+        probe::Create(HKEY_CLASSES_ROOT, std::string(kClass) + "\\Sub");
     }
-    void TearDown() override { probe::DeleteTree(HKEY_CURRENT_USER, kTestKey); }
+    void TearDown() override {
+        probe::DeleteTree(HKEY_CURRENT_USER, kTestKey);
+        probe::DeleteTree(HKEY_CLASSES_ROOT, kClass);
+    }
     HKEY Create(const char* path) {
         HKEY h = nullptr;
         EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyA(key_, path, &h)) << path;
@@ -142,6 +159,87 @@ TEST_F(RegistryTest, DeleteKeyRefusesAKeyWithSubkeysLeavingItWhole) {
     EXPECT_EQ(std::set<std::string>{"Child"}, Names(parent));
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "Parent\\Child"));
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "Parent"));
+}
+
+TEST_F(RegistryTest, AnEmptySubkeyHandsBackAPredefinedKeyItselfAndAnyOtherKeyAnew) {
+    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
+        for (const char* empty : {static_cast<const char*>(nullptr), ""}) {
+            HKEY h = kUnset;
+            EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(root, empty, 0, KEY_READ, &h));
+            EXPECT_EQ(root, h);
+            h = kUnset;
+            EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(root, empty, &h));
+            EXPECT_EQ(root, h);
+        }
+    }
+    HKEY h = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, OpenEx(key_, "", &h));
+    EXPECT_NE(key_, h);
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(h));
+    // RegOpenKeyA does not look at the handle it hands back, not even a null one.
+    h = kUnset;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(nullptr, nullptr, &h));
+    EXPECT_EQ(nullptr, h);
+    EXPECT_EQ(ERROR_INVALID_HANDLE, OpenEx(nullptr, "", &h));
+    EXPECT_EQ(kUnset, h);
+}
+
+// Only the predefined HKEY_CLASSES_ROOT takes one leading backslash, and only to open a key.
+TEST_F(RegistryTest, OpeningBelowTheClassesRootTakesOneLeadingBackslash) {
+    const std::string path = std::string("\\") + kClass;
+    HKEY h = nullptr, sub = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, OpenEx(HKEY_CLASSES_ROOT, "\\", &h));
+    EXPECT_NE(HKEY_CLASSES_ROOT, h);  // a new handle of the root
+    EXPECT_EQ(ERROR_SUCCESS, OpenEx(h, kClass, &sub));
+    RegCloseKey(sub);
+    EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(h, path.c_str(), &sub));  // not the predefined key
+    RegCloseKey(h);
+    ASSERT_EQ(ERROR_SUCCESS, OpenEx(HKEY_CLASSES_ROOT, (path + "\\Sub").c_str(), &h));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(h, "\\", &sub));
+    RegCloseKey(h);
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h));
+    EXPECT_EQ(std::set<std::string>{"Sub"}, probe::Names(h));
+    RegCloseKey(h);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenEx(HKEY_CLASSES_ROOT, "\\ZapfileTestNone", &h));
+    EXPECT_EQ(nullptr, h);
+    for (const std::string& bad : {std::string("\\\\"), "\\" + path}) {
+        EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(HKEY_CLASSES_ROOT, bad.c_str(), &h)) << bad;
+        EXPECT_EQ(nullptr, h);
+    }
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h));
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegDeleteKeyA(HKEY_CLASSES_ROOT, (path + "\\Sub").c_str()));
+    EXPECT_TRUE(probe::Exists(HKEY_CLASSES_ROOT, std::string(kClass) + "\\Sub"));
+    for (const char* bad : {"\\", "\\Software", "\\Software\\ZapfileTest"}) {
+        EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(HKEY_CURRENT_USER, bad, &h)) << bad;
+        EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyA(HKEY_CURRENT_USER, bad, &h)) << bad;
+    }
+}
+
+// Windows looks only at the low 32 bits of a predefined key's handle.
+TEST_F(RegistryTest, ARootHandleCountsByItsLow32Bits) {
+    const auto low = [](HKEY root) {
+        return static_cast<uint64_t>(static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(root)));
+    };
+    ASSERT_EQ(ERROR_SUCCESS, Set(key_, "v", REG_SZ, std::string("kept", 5)));
+    for (const uint64_t upper : {0x0ull, 0x1ull, 0xdeadbeefull, 0xffffffffull}) {
+        SCOPED_TRACE(upper);
+        const auto root = [&](HKEY predefined) {
+            return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(upper << 32 | low(predefined)));
+        };
+        EXPECT_EQ(probe::Get(root(HKEY_CURRENT_USER), kTestKey, "v"), probe::Text("kept"));
+        HKEY h = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(HKEY_CLASSES_ROOT), kClass, &h));
+        EXPECT_EQ(std::set<std::string>{"Sub"}, probe::Names(h));
+        RegCloseKey(h);
+        const std::string path = std::string("\\") + kClass;
+        EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(HKEY_CLASSES_ROOT), path.c_str(), &h));
+        RegCloseKey(h);
+        EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(HKEY_CURRENT_USER), "", &h));
+        EXPECT_EQ(root(HKEY_CURRENT_USER), h);  // handed back as it came
+        EXPECT_EQ(probe::Get(root(HKEY_CURRENT_USER), "ZapfileTestNone"),
+                  probe::Value(ERROR_FILE_NOT_FOUND, 0, ""));
+        EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(root(HKEY_CLASSES_ROOT)));
+    }
 }
 
 }  // namespace

@@ -17,8 +17,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace testproc {
 
 struct Result {
@@ -28,28 +26,28 @@ struct Result {
     std::string err;        // standard error (empty with a terminal)
 };
 
-// Starts argv with the current environment and `changes` applied (an empty value removes the
-// variable); `spawn` forks the new process and sets it up.
+// Starts argv through env(1), the current environment with `changes` applied (an empty value
+// removes the variable); `spawn` forks the new process and sets it up. Everything is made
+// before the fork: the child of a test with threads must not allocate.
 template <typename Spawn>
 pid_t Start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& changes,
             Spawn spawn) {
-    std::vector<std::string> env;
-    for (const auto& [name, value] : changes)
-        if (!value.empty())
-            env.push_back(name + "=" + value);
-    for (char** e = environ; *e != nullptr; ++e)
-        if (changes.count(std::string(*e, strcspn(*e, "="))) == 0)
-            env.push_back(*e);
-    std::vector<char*> a, e;
-    for (const auto& s : argv)
+    std::vector<std::string> all = {"/usr/bin/env"}, set;
+    for (const auto& [name, value] : changes) {
+        if (value.empty())
+            all.insert(all.end(), {"-u", name});
+        else
+            set.push_back(name + "=" + value);
+    }
+    all.insert(all.end(), set.begin(), set.end());
+    all.insert(all.end(), argv.begin(), argv.end());
+    std::vector<char*> a;
+    for (const auto& s : all)
         a.push_back(const_cast<char*>(s.c_str()));
-    for (const auto& s : env)
-        e.push_back(const_cast<char*>(s.c_str()));
     a.push_back(nullptr);
-    e.push_back(nullptr);
     const pid_t pid = spawn();
     if (pid == 0) {
-        execve(a[0], a.data(), e.data());
+        execv(a[0], a.data());
         _exit(127);
     }
     return pid;

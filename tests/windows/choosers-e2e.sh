@@ -9,39 +9,30 @@ set -uo pipefail
 
 [ $# -eq 4 ] || { echo "usage: choosers-e2e.sh CASE CHOOSERS_EXE WINTEST_EXE SCRATCH_DIR" >&2; exit 2; }
 case_name=$1 choosers=$2 wintest=$3 scratch=$4/choosers-$1
-
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }  # Wine's drive Z: is the root
+source "$(dirname "$0")/common.sh"
 
 main="Zapfile Choosers"
-start() {
-  (cd "$scratch" && exec timeout 60 wine "$choosers" >"$scratch/out.txt") &
-  choosers_pid=$!
-  window "$main" text 2004 >/dev/null  # waits until the window shows
+# Starts the example and waits until its window shows; closes it and waits for its end.
+begin() {
+  start "$choosers"
+  window "$main" text 2004 >/dev/null
 }
-finish() {
+end() {
   window "$main" cancel
-  local status=0
-  wait "$choosers_pid" || status=$?
-  [ "$status" -eq 0 ] || fail "zapfile-choosers.exe ended with $status"
+  finish
 }
-window() { timeout 40 wine "$wintest" "$@" || fail "wintest $*"; }
-result() { timeout 40 wine "$wintest" "$main" text 2004 | tr -d '\r'; }
-expect() { local got; got=$(result); [ "$got" = "$1" ] || fail "the field says \"$got\", not \"$1\""; }
-
-rm -rf "$scratch"
-mkdir -p "$scratch"
+expect() {
+  local got
+  got=$(window_text "$main" 2004)
+  [ "$got" = "$1" ] || fail "the field says \"$got\", not \"$1\""
+}
 wine reg delete 'HKCU\Software\Zapfile\Choosers' /f >/dev/null 2>&1
 
 case $case_name in
 save)
   # An existing name is asked about: No keeps the dialog open, Yes takes the name.
   printf kept >"$scratch/old.txt"
-  start
+  begin
   window "$main" press 2001
   window "Save As" set 0x47C "$(winpath "$scratch/old.txt")"
   window "Save As" press 1
@@ -51,26 +42,26 @@ save)
   sleep 1
   expect "Save to: $(winpath "$scratch/old.txt")"
   [ "$(cat "$scratch/old.txt")" = kept ] || fail "the file was written"
-  finish
+  end
   ;;
 
 folder)
   # The browser opens on the desktop, which is a folder of the file system: OK gives its path.
-  start
+  begin
   window "$main" press 2002
   window "Browse for Folder" click 1
-  got=$(result)
+  got=$(window_text "$main" 2004)
   [[ "$got" =~ ^Folder:\ [A-Z]:\\.*\\Desktop\ \ Leaf:\ Desktop$ ]] || fail "the field says \"$got\""
   window "$main" press 2002
   window "Browse for Folder" cancel
   expect "Folder: cancelled"
-  finish
+  end
   ;;
 
 colour)
   # A colour typed into the full dialog and added to the custom colours, then a cancel, which
   # gives back the colour the dialog opened with; the custom colour is still there.
-  start
+  begin
   window "$main" press 2003
   window Color set 706 18
   window Color set 707 52
@@ -81,25 +72,25 @@ colour)
   window "$main" press 2003
   window Color cancel
   expect "Colour: #123456  Custom: #123456"
-  finish
+  end
   # The colour was stored and is the one the next start begins with.
-  start
+  begin
   expect "Colour: #123456"
-  finish
+  end
   ;;
 
 placement)
   # Moved with the keyboard through the window's system menu, closed and started again.
-  start
+  begin
   first=$(window "$main" where | tr -d '\r')
   window "$main" keys alt+space m right right right down down return
   moved=$(window "$main" where | tr -d '\r')
   [ "$moved" != "$first" ] || fail "the window did not move from $first"
-  finish
-  start
+  end
+  begin
   again=$(window "$main" where | tr -d '\r')
   [ "$again" = "$moved" ] || fail "the window came back at $again, not $moved"
-  finish
+  end
   ;;
 
 *)
@@ -108,6 +99,4 @@ placement)
   ;;
 esac
 
-rm -rf "$scratch"
-[ "$failures" -eq 0 ] || { echo "$case_name: $failures failure(s)" >&2; exit 1; }
-echo "$case_name: passed"
+passed

@@ -11,27 +11,8 @@ set -uo pipefail
 
 [ $# -eq 4 ] || { echo "usage: e2e.sh CASE ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR" >&2; exit 2; }
 case_name=$1 zapfile=$2 wintest=$3 scratch=$4/$1
+source "$(dirname "$0")/common.sh"
 
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
-winpath() { local p=${1//\//\\}; printf 'Z:%s' "$p"; }  # Wine's drive Z: is the root
-
-# zapfile.exe runs in the background while its windows are answered; a window left
-# unanswered keeps it running until the bound, and finish reports that.
-start_zapfile() {
-  timeout 30 wine "$zapfile" "$@" &
-  zapfile_pid=$! zapfile_args="$*"
-}
-finish() {
-  local status=0
-  wait "$zapfile_pid" || status=$?
-  [ "$status" -eq 0 ] || fail "zapfile.exe $zapfile_args ended with $status"
-}
-window() { timeout 40 wine "$wintest" "$@" || fail "wintest $*"; }
-window_text() { timeout 40 wine "$wintest" "$1" text "${2:-65535}" | tr -d '\r'; }  # 65535: a box's text
 # A file name that makes the Windows path DIR\NAME exactly BYTES bytes long: as many
 # three-byte characters as fit, then ASCII letters; far fewer characters than bytes. Without
 # a blank in DIR, Wine passes the path as the whole tail, unquoted.
@@ -48,9 +29,6 @@ reg_query() {
   SHELL=/bin/bash script -qec "stty cols 2000; wine reg query $(printf '%q ' "$@")" /dev/null </dev/null |
     sed 's/\x1b\[[0-9;?]*[A-Za-z]//g; s/\r//g'
 }
-
-rm -rf "$scratch"
-mkdir -p "$scratch"
 
 case $case_name in
 no-question)
@@ -82,7 +60,7 @@ question)
   file="$scratch/keep me ✓ 日本語.txt"
   printf secret >"$file"
   for answer in 7 6; do  # IDNO, then IDYES
-    start_zapfile "$(winpath "$file")"
+    start "$zapfile" "$(winpath "$file")"
     text=$(window_text Cofirm) || fail "no question"
     expected=$(printf 'Are you sure you want to delete the file:\n"%s"' "$(winpath "$file")")
     [ "$text" = "$expected" ] || fail "the question says \"$text\""
@@ -127,7 +105,7 @@ refused)
                 "$(winpath "$scratch/d1/g")" \
                 "$(winpath "$deep/long.txt")" "$(winpath "$scratch/$over")" \
                 NUL CON '\\.\NUL' '\\.\CON'; do
-    start_zapfile "$target"
+    start "$zapfile" "$target"
     text=$(window_text Error.) || fail "no error box for $target"
     [ "$text" = "Couldn't delete file." ] || fail "error box says \"$text\" for $target"
     window Error. click 1  # IDOK
@@ -141,12 +119,7 @@ main-window)
   # it, the window stays, and Escape closes it.
   file="$scratch/日本語の報告.txt"
   printf secret >"$file"
-  start_zapfile
-  # The controls are those of the common controls 6, as the manifest asks, not the system
-  # folder's older comctl32.
-  comctl=$(timeout 40 wine "$wintest" "Ko Zapfile" module comctl32.dll | tr -d '\r')
-  [[ "$comctl" == *\\winsxs\\*common-controls_6595b64144ccf1df_6.* ]] ||
-    fail "the program uses \"$comctl\", not the common controls 6"
+  start "$zapfile"
   window "Ko Zapfile" press 1001
   window Open set 0x47C "$(winpath "$file")"  # cmb13, the file-name box
   window Open click 1  # IDOK
@@ -177,7 +150,7 @@ ie-ext)
   program="$scratch/Zäpf ✓ 日本語/zapfile.exe"
   mkdir -p "${program%/*}" && cp "$zapfile" "$program" || fail "cannot copy the program"
   zapfile=$program
-  start_zapfile
+  start "$zapfile"
   window "Ko Zapfile" press 1004
   for button in 1001:Register 1003:Unregister; do
     window "Ie Ext" press "${button%:*}"
@@ -204,6 +177,4 @@ ie-ext)
   ;;
 esac
 
-rm -rf "$scratch"
-[ "$failures" -eq 0 ] || { echo "$case_name: $failures failure(s)" >&2; exit 1; }
-echo "$case_name: passed"
+passed

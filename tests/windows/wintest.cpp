@@ -9,8 +9,6 @@
 //   wintest TITLE set ID TEXT   puts TEXT into control ID (WM_SETTEXT)
 //   wintest TITLE text ID       prints the text of control ID (65535: a message box's text)
 //   wintest TITLE cancel        sends WM_COMMAND IDCANCEL, as Escape does, and waits for the close
-//   wintest TITLE wait          only waits for the window
-//   wintest TITLE module NAME   prints the path of the DLL NAME as loaded by the window's process
 //   wintest TITLE keys KEY...   brings the window to the front and types each KEY (a letter,
 //                               left, right, up, down, return, escape, or alt+space)
 //   wintest TITLE where         prints the window's left and top on the screen
@@ -20,9 +18,8 @@
 // other program shows it.
 //
 // Every wait is bounded by 20 s. Exit codes: 0 done, 1 the window never appeared, 2 bad
-// arguments, 3 no such control (or DLL), 4 the window stayed open.
+// arguments, 3 no such control, 4 the window stayed open.
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -40,45 +37,28 @@ bool WaitFor(Done done) {
 }
 
 void PrintUtf8(const wchar_t* text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    std::string bytes(n > 0 ? n : 1, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes.data(), n, nullptr, nullptr);
-    printf("%s\n", bytes.c_str());
+    char bytes[8192] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
+    printf("%s\n", bytes);
 }
 
-// The path of the DLL `name` in the process that owns hwnd; empty when it is not loaded.
-std::wstring LoadedModule(HWND hwnd, const wchar_t* name) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-    if (process == nullptr)
-        return L"";
-    HMODULE modules[1024];
-    DWORD cb = 0;
-    std::wstring found;
-    if (EnumProcessModules(process, modules, sizeof modules, &cb)) {
-        for (DWORD i = 0; i < cb / sizeof(HMODULE) && i < 1024 && found.empty(); ++i) {
-            wchar_t path[MAX_PATH] = {};
-            if (GetModuleFileNameExW(process, modules[i], path, MAX_PATH) == 0)
-                continue;
-            const wchar_t* leaf = wcsrchr(path, L'\\');
-            if (_wcsicmp(leaf != nullptr ? leaf + 1 : path, name) == 0)
-                found = path;
-        }
-    }
-    CloseHandle(process);
-    return found;
-}
-
-// Presses and releases a key, holding Alt around it when asked.
-void Type(WORD vk, bool alt) {
+// Presses and releases the key KEY names, holding Alt around it for alt+space; false for a
+// name not known.
+bool Type(const wchar_t* key) {
+    const wchar_t* names[] = {L"left", L"right", L"up", L"down", L"return", L"escape", L"alt+space"};
+    const WORD codes[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_RETURN, VK_ESCAPE, VK_SPACE};
+    WORD vk = key[0] >= L'a' && key[0] <= L'z' && key[1] == L'\0' ? key[0] - L'a' + 'A' : 0;
+    for (int i = 0; i < 7; ++i)
+        vk = wcscmp(names[i], key) == 0 ? codes[i] : vk;
+    if (vk == 0)
+        return false;
+    const bool alt = wcscmp(key, L"alt+space") == 0;
     INPUT keys[4] = {};
     int n = 0;
-    auto add = [&](WORD key, DWORD flags) {
+    const auto add = [&](WORD k, DWORD flags) {
         keys[n].type = INPUT_KEYBOARD;
-        keys[n].ki.wVk = key;
-        keys[n].ki.dwFlags = flags;
-        ++n;
+        keys[n].ki.wVk = k;
+        keys[n++].ki.dwFlags = flags;
     };
     if (alt)
         add(VK_MENU, 0);
@@ -88,37 +68,23 @@ void Type(WORD vk, bool alt) {
         add(VK_MENU, KEYEVENTF_KEYUP);
     SendInput(n, keys, sizeof keys[0]);
     Sleep(150);
-}
-
-// The virtual key of a KEY argument; 0 for one not known.
-WORD KeyOf(const wchar_t* name) {
-    const struct {
-        const wchar_t* name;
-        WORD vk;
-    } named[] = {{L"left", VK_LEFT},     {L"right", VK_RIGHT},   {L"up", VK_UP},
-                 {L"down", VK_DOWN},     {L"return", VK_RETURN}, {L"escape", VK_ESCAPE},
-                 {L"alt+space", VK_SPACE}};
-    for (const auto& k : named)
-        if (wcscmp(k.name, name) == 0)
-            return k.vk;
-    if (name[0] >= L'a' && name[0] <= L'z' && name[1] == L'\0')
-        return static_cast<WORD>(name[0] - 'a' + 'A');
-    return 0;
+    return true;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const wchar_t* action = argc > 2 ? argv[2] : L"";
-    const bool set = wcscmp(action, L"set") == 0, cancel = wcscmp(action, L"cancel") == 0;
-    const bool wait = wcscmp(action, L"wait") == 0, module = wcscmp(action, L"module") == 0;
-    const bool keys = wcscmp(action, L"keys") == 0, where = wcscmp(action, L"where") == 0;
-    const bool known = set || cancel || wait || module || keys || where ||
-                       wcscmp(action, L"click") == 0 || wcscmp(action, L"press") == 0 ||
-                       wcscmp(action, L"text") == 0;
-    if (!known || (keys ? argc < 4 : argc != (cancel || wait || where ? 3 : set ? 5 : 4))) {
-        fprintf(stderr, "usage: wintest TITLE click ID|press ID|set ID TEXT|text ID|cancel|wait|"
-                        "module NAME|keys KEY...|where\n");
+    const std::wstring action = argc > 2 ? argv[2] : L"";
+    // Each action and the number of arguments it takes (-1: one or more).
+    const std::pair<const wchar_t*, int> actions[] = {
+        {L"click", 1}, {L"press", 1}, {L"set", 2}, {L"text", 1}, {L"cancel", 0},
+        {L"keys", -1}, {L"where", 0}};
+    bool known = false;
+    for (const auto& [name, count] : actions)
+        known = known || (action == name && (count < 0 ? argc > 3 : argc == 3 + count));
+    if (!known) {
+        fprintf(stderr, "usage: wintest TITLE click ID|press ID|set ID TEXT|text ID|cancel|"
+                        "keys KEY...|where\n");
         return 2;
     }
     // A dialog exists before it is shown and set up; only a visible one takes input.
@@ -127,35 +93,23 @@ int wmain(int argc, wchar_t** argv) {
         fprintf(stderr, "wintest: no visible window with that title\n");
         return 1;
     }
-    if (wait)
-        return 0;
-    if (module) {
-        const std::wstring path = LoadedModule(hwnd, argv[3]);
-        if (path.empty())
-            return 3;
-        PrintUtf8(path.c_str());
-        return 0;
-    }
-    if (where) {
+    if (action == L"where") {
         RECT r;
         GetWindowRect(hwnd, &r);
         printf("%ld,%ld\n", static_cast<long>(r.left), static_cast<long>(r.top));
         return 0;
     }
-    if (keys) {
+    if (action == L"keys") {
         SetForegroundWindow(hwnd);
         Sleep(300);
-        for (int i = 3; i < argc; ++i) {
-            const WORD vk = KeyOf(argv[i]);
-            if (vk == 0) {
+        for (int i = 3; i < argc; ++i)
+            if (!Type(argv[i])) {
                 fprintf(stderr, "wintest: no key %ls\n", argv[i]);
                 return 2;
             }
-            Type(vk, wcscmp(argv[i], L"alt+space") == 0);
-        }
         return 0;
     }
-    if (cancel) {
+    if (action == L"cancel") {
         PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     } else {
         HWND control = GetDlgItem(hwnd, static_cast<int>(wcstol(argv[3], nullptr, 0)));
@@ -163,21 +117,21 @@ int wmain(int argc, wchar_t** argv) {
             fprintf(stderr, "wintest: the window has no such control\n");
             return 3;
         }
-        if (wcscmp(action, L"text") == 0) {
+        if (action == L"text") {
             wchar_t text[4096] = {};
             // Sent, not GetWindowTextW: that gives another program's edit field as empty.
             SendMessageW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
             PrintUtf8(text);
             return 0;
         }
-        if (set)
+        if (action == L"set")
             return SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4])) ? 0 : 3;
         PostMessageW(control, BM_CLICK, 0, 0);
-        if (wcscmp(action, L"press") == 0)
+        if (action == L"press")
             return 0;
     }
     if (!WaitFor([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); })) {
-        fprintf(stderr, "wintest: the window is still open after the %ls\n", action);
+        fprintf(stderr, "wintest: the window is still open after the %ls\n", argv[2]);
         return 4;
     }
     return 0;

@@ -17,11 +17,6 @@ std::string RegistryDatabasePath();
 // database again, at the path the environment names then.
 void RegistryReset();
 
-// While set, creating a key that does not exist fails with ERROR_ACCESS_DENIED, as under a key
-// whose owner may not add subkeys; existing keys open and take values as before.
-// RegistryReset clears it.
-void RegistryRefuseNewKeys(bool refuse);
-
 }  // namespace standin
 
 #endif

@@ -53,13 +53,6 @@ void RegistryReset() {
     std::lock_guard<std::mutex> lock(r.mutex);
     r.db.Close();
     r.ForgetHandles();
-    registry::refuseNewKeys = false;
-}
-
-void RegistryRefuseNewKeys(bool refuse) {
-    registry::Registry& r = registry::State();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    registry::refuseNewKeys = refuse;
 }
 
 }  // namespace standin

@@ -302,8 +302,6 @@ LONG Missing(Database& db, KeyId key, LONG status) {
     return alive == ERROR_SUCCESS ? status : alive;
 }
 
-bool refuseNewKeys = false;
-
 LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* out) {
     if (levels.empty()) {
         *out = from;
@@ -322,8 +320,6 @@ LONG Walk(Database& db, KeyId from, const KeyPath& levels, bool create, KeyId* o
             if (alive != ERROR_SUCCESS)
                 return alive;
         }
-        if (status == ERROR_FILE_NOT_FOUND && create && refuseNewKeys)
-            return ERROR_ACCESS_DENIED;
         if (status == ERROR_FILE_NOT_FOUND && create) {
             if (!depthKnown && (status = Depth(db, from, &depth)) != ERROR_SUCCESS)
                 return status;

@@ -172,10 +172,6 @@ LONG KeyNames(Database& db, KeyId key, std::vector<std::string>* names);
 // it changed none.
 LONG Change(Database& db, StatementId id, KeyId key, const std::string_view* name);
 
-// Set by the tests that need a registry which refuses new keys, as a key without the right
-// to create subkeys does on Windows: creating a key then fails with ERROR_ACCESS_DENIED.
-extern bool refuseNewKeys;
-
 }  // namespace standin::registry
 
 #endif

@@ -58,37 +58,6 @@ protected:
     const std::string data_ = dir_ / "data", uca_ = dir_ / "config/Thunar/uca.xml";
 };
 
-TEST_F(FileManagerMenus, EachFormatCarriesTheCommandAndTheUsersEntriesStay) {
-    const std::string program = "/opt/my app's\\$`x";
-    const std::string mine = "[Desktop Entry]\nType=Service\n";
-    ASSERT_TRUE(fs::create_directories(data_ + "/kio/servicemenus"));
-    testenv::WriteFile(Service("Mine"), mine);
-    SetVerb("Zap 100%", "\"" + program + "\"  \"%1\"");
-    SetVerb("Mine", "/bin/echo %1 --");
-
-    EXPECT_EQ(4, Entries("Mine"));  // the user's service menu in Dolphin, as it was
-    EXPECT_EQ(mine, testenv::ReadFile(Service("Mine")));
-    // Dolphin runs only executable service menus; Nemo's names take %% for %.
-    EXPECT_EQ(fs::perms(0755), fs::status(Service("Zap 100%")).permissions());
-    EXPECT_EQ((std::vector<std::string>{program, "%f"}),
-              menus::Argv(menus::KeyValue(Service("Zap 100%"), "Desktop Action verb", "Exec")));
-    EXPECT_EQ("Zap 100%%", menus::KeyValue(Nemo("Zap 100%"), "Nemo Action", "Name"));
-    EXPECT_EQ("double", menus::KeyValue(Nemo("Zap 100%"), "Nemo Action", "Quote"));
-    const std::string uca = testenv::ReadFile(uca_);
-    EXPECT_EQ(0, uca.rfind(kUserUca.substr(0, kUserUca.size() - 11), 0)) << uca;
-    std::vector<menus::Action> actions;
-    ASSERT_TRUE(menus::UcaActions(uca, &actions)) << uca;
-    ASSERT_EQ(3u, actions.size());
-    EXPECT_EQ("Zap 100%", actions[2]["name"]);
-
-    probe::DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\Zap 100%");
-    probe::DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\Mine");
-    EXPECT_EQ(0, Entries("Zap 100%"));
-    EXPECT_EQ(1, Entries("Mine"));
-    EXPECT_EQ(mine, testenv::ReadFile(Service("Mine")));
-    EXPECT_EQ(kUserUca, testenv::ReadFile(uca_));
-}
-
 TEST_F(FileManagerMenus, CommandsThatCannotBeCarriedExactlyGetNoEntries) {
     for (const char* bad :
          {"zapfile \"%1\"", "\"/bin/zap\"", "/bin/zap %1 \"%1\"", "/bin/zap %1 %2",

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <tuple>
 
 #include "resource.h"
 #include "ui/scripted.h"
@@ -15,15 +16,11 @@ namespace {
 namespace scripted = standin::scripted;
 
 WINDOWPLACEMENT Placement(RECT rect, UINT showCmd = SW_SHOWNORMAL) {
-    WINDOWPLACEMENT wp{};
-    wp.length = sizeof wp;
-    wp.showCmd = showCmd;
-    wp.rcNormalPosition = rect;
-    return wp;
+    return {sizeof(WINDOWPLACEMENT), 0, showCmd, {}, {}, rect};
 }
 
-bool Same(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+std::tuple<LONG, LONG, LONG, LONG> Corners(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
 }
 
 INT_PTR CALLBACK Proc(HWND, UINT msg, WPARAM, LPARAM) { return msg == WM_INITDIALOG; }
@@ -38,7 +35,7 @@ TEST(WindowPlacement, TheRecordMustSayItIs44BytesAndTheModelKeepsWhatIsSet) {
         EXPECT_TRUE(SetWindowPlacement(dlg, &away));
         WINDOWPLACEMENT got = Placement({});
         EXPECT_TRUE(GetWindowPlacement(dlg, &got));
-        EXPECT_TRUE(Same({500, 500, 800, 600}, got.rcNormalPosition));
+        EXPECT_EQ(Corners({500, 500, 800, 600}), Corners(got.rcNormalPosition));
         EXPECT_EQ(static_cast<UINT>(SW_SHOWMAXIMIZED), got.showCmd);
         EndDialog(dlg, 1);
     });
@@ -54,7 +51,7 @@ TEST(WindowPlacement, TheRecordMustSayItIs44BytesAndTheModelKeepsWhatIsSet) {
     const WINDOWPLACEMENT away = Placement({-9000, 20, -8700, 120});
     EXPECT_TRUE(SetWindowPlacement(hwnd, &away));
     EXPECT_TRUE(GetWindowPlacement(hwnd, &got));
-    EXPECT_TRUE(Same(away.rcNormalPosition, got.rcNormalPosition));
+    EXPECT_EQ(Corners(away.rcNormalPosition), Corners(got.rcNormalPosition));
 
     for (UINT length : {0u, 43u, 45u, 48u}) {
         WINDOWPLACEMENT wrong = Placement({2, 2, 3, 3});
@@ -63,10 +60,10 @@ TEST(WindowPlacement, TheRecordMustSayItIs44BytesAndTheModelKeepsWhatIsSet) {
         EXPECT_FALSE(SetWindowPlacement(hwnd, &wrong)) << length;
         EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
         EXPECT_FALSE(GetWindowPlacement(hwnd, &wrong)) << length;
-        EXPECT_TRUE(Same({2, 2, 3, 3}, wrong.rcNormalPosition)) << "a refused read writes nothing";
+        EXPECT_EQ(Corners({2, 2, 3, 3}), Corners(wrong.rcNormalPosition)) << "a refused read writes nothing";
     }
     EXPECT_TRUE(GetWindowPlacement(hwnd, &got));
-    EXPECT_TRUE(Same(away.rcNormalPosition, got.rcNormalPosition));
+    EXPECT_EQ(Corners(away.rcNormalPosition), Corners(got.rcNormalPosition));
     EXPECT_FALSE(SetWindowPlacement(hwnd, nullptr));
     standin::DestroyDialogWindow(hwnd);
     EXPECT_FALSE(GetWindowPlacement(hwnd, &got));
@@ -88,12 +85,9 @@ TEST(WindowPlacement, OnlyARectangleOffEveryScreenIsMovedOntoTheNearest) {
         {{300, 2000, 100, 1900}, {300, 768, 300, 768}},    // inside out: no size
         {{INT_MIN, INT_MIN, INT_MAX, INT_MIN}, {0, 0, 1024, 0}},
     };
-    for (const auto& k : cases) {
-        const RECT r = standin::BringOnScreen(k.in, two);
-        EXPECT_TRUE(Same(k.out, r)) << k.in.left << "," << k.in.top << " gave " << r.left << ","
-                                    << r.top << "," << r.right << "," << r.bottom;
-    }
-    EXPECT_TRUE(Same({7, 7, 9, 9}, standin::BringOnScreen({7, 7, 9, 9}, {})));
+    for (const auto& k : cases)
+        EXPECT_EQ(Corners(k.out), Corners(standin::BringOnScreen(k.in, two))) << k.in.left;
+    EXPECT_EQ(Corners({7, 7, 9, 9}), Corners(standin::BringOnScreen({7, 7, 9, 9}, {})));
 }
 
 }  // namespace

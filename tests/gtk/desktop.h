@@ -64,6 +64,14 @@ private:
     std::string name_;
 };
 
+// The desktop's recent files as another program left them: a chooser must leave them so.
+inline const std::string kRecentFiles =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
+    "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
+    "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+    "  <bookmark href=\"file:///elsewhere/kept.txt\" added=\"2026-01-01T00:00:00Z\" "
+    "modified=\"2026-01-01T00:00:00Z\" visited=\"2026-01-01T00:00:00Z\"/>\n</xbel>";
+
 // Each test suite has a display of its own; each test a scratch folder for its files,
 // settings and recent files.
 class DesktopTest : public ::testing::Test {

@@ -46,19 +46,13 @@ TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
     };
     // The desktop's recent files hold another program's entry.
     std::filesystem::create_directories(dir / "data");
-    const std::string recentFiles =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<xbel version=\"1.0\" "
-        "xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\" "
-        "xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <bookmark href=\"file:///elsewhere/kept.txt\" added=\"2026-01-01T00:00:00Z\" "
-        "modified=\"2026-01-01T00:00:00Z\" visited=\"2026-01-01T00:00:00Z\"/>\n</xbel>";
-    testenv::WriteFile(dir / "data/recently-used.xbel", recentFiles);
+    testenv::WriteFile(dir / "data/recently-used.xbel", desktop::kRecentFiles);
     for (const auto& run : runs) {
         testenv::WriteFile(path, "secret");
         Play(run.named ? Strings{ZAPFILE_BIN, path} : Strings{ZAPFILE_BIN}, run.steps);
         EXPECT_EQ(run.fileStays, testenv::Exists(path)) << run.steps.back()[1];
     }
-    EXPECT_EQ(recentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
+    EXPECT_EQ(desktop::kRecentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
 }
 
 // GTK is loaded only to show a window: a deletion with nothing to ask runs without it. Alone

@@ -6,25 +6,10 @@ namespace standin::gtk {
 
 // The open-file dialog, modal to the dialog that owns it. Only local files can be chosen:
 // their paths are what the program is given.
-namespace {
-
-// GTK's chooser records each chosen file in the desktop's recent files, where the names of
-// files chosen to be destroyed would stay. This process never writes that list: the recent
-// manager's "changed" handler, which writes it, does nothing here, and the list on disk stays
-// as the user's other programs left it. (Turning recent files off in the settings instead
-// makes GTK write the list empty.)
-void NeverWriteRecentFiles() {
-    auto* recent = static_cast<GtkRecentManagerClass*>(g_type_class_ref(GTK_TYPE_RECENT_MANAGER));
-    recent->changed = [](GtkRecentManager*) {};
-}
-
-}  // namespace
-
 bool OpenFile(HWND owner, DWORD flags, void (*add)(void* list, const char* path), void* list) {
     NeverWriteRecentFiles();
-    const Dialog* parent = DialogOf(owner);
     GtkWidget* chooser = gtk_file_chooser_dialog_new(
-        "Open", parent != nullptr ? GTK_WINDOW(parent->window) : nullptr,
+        "Open", ChooserParent(owner),
         GTK_FILE_CHOOSER_ACTION_OPEN, "_Cancel", GTK_RESPONSE_CANCEL, "_Open",
         GTK_RESPONSE_ACCEPT, nullptr);
     gtk_window_set_modal(GTK_WINDOW(chooser), TRUE);

@@ -7,7 +7,7 @@ namespace standin::gtk {
 
 bool ChooseFolder(HWND owner, const char* title, void (*set)(void* out, const char* path),
                   void* out) {
-    KeepOutOfRecentFiles();
+    NeverWriteRecentFiles();
     const std::string caption = title != nullptr && *title != '\0' ? Utf8(title) : "Browse for Folder";
     GtkWidget* chooser = gtk_file_chooser_dialog_new(
         caption.c_str(), ChooserParent(owner), GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Cancel",
@@ -20,14 +20,7 @@ bool ChooseFolder(HWND owner, const char* title, void (*set)(void* out, const ch
     gchar* here = g_get_current_dir();
     gtk_file_chooser_set_current_folder(files, here);
     g_free(here);
-    const bool chosen = gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT;
-    gchar* path = chosen ? gtk_file_chooser_get_filename(files) : nullptr;
-    if (path != nullptr)
-        set(out, path);
-    g_free(path);
-    gtk_widget_destroy(chooser);
-    gdk_display_flush(gdk_display_get_default());
-    return path != nullptr;
+    return RunForOnePath(chooser, set, out);
 }
 
 }  // namespace standin::gtk

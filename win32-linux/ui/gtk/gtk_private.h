@@ -80,7 +80,10 @@ void FollowPlacement(Dialog* d);
 // The window a chooser is modal to: the dialog showing `owner`, or null.
 GtkWindow* ChooserParent(HWND owner);
 // Keeps what the user chooses out of the desktop's list of recent files.
-void KeepOutOfRecentFiles();
+void NeverWriteRecentFiles();
+// Runs a chooser of one file or folder, hands the chosen path to `set`, and destroys it; false
+// when nothing was chosen.
+bool RunForOnePath(GtkWidget* chooser, void (*set)(void* out, const char* path), void* out);
 
 }  // namespace standin::gtk
 

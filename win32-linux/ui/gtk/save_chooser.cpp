@@ -9,7 +9,7 @@ namespace standin::gtk {
 
 bool SaveFile(HWND owner, const char* offered, void (*set)(void* out, const char* path),
               void* out) {
-    KeepOutOfRecentFiles();
+    NeverWriteRecentFiles();
     GtkWidget* chooser = gtk_file_chooser_dialog_new(
         "Save As", ChooserParent(owner), GTK_FILE_CHOOSER_ACTION_SAVE, "_Cancel",
         GTK_RESPONSE_CANCEL, "_Save", GTK_RESPONSE_ACCEPT, nullptr);
@@ -30,14 +30,7 @@ bool SaveFile(HWND owner, const char* offered, void (*set)(void* out, const char
     gtk_file_chooser_set_current_folder(files, folder.c_str());
     gtk_file_chooser_set_current_name(
         files, Utf8(name.substr(slash == std::string::npos ? 0 : slash + 1).c_str()).c_str());
-    const bool chosen = gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_ACCEPT;
-    gchar* path = chosen ? gtk_file_chooser_get_filename(files) : nullptr;
-    if (path != nullptr)
-        set(out, path);
-    g_free(path);
-    gtk_widget_destroy(chooser);
-    gdk_display_flush(gdk_display_get_default());
-    return path != nullptr;
+    return RunForOnePath(chooser, set, out);
 }
 
 }  // namespace standin::gtk

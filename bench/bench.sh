@@ -183,23 +183,12 @@ r1=$(ratio "${peak[zapfile]}" "${peak[rm]}")
 printf '  target zapfile <= 1.5 x rm: %s (%s)\n\n' "$r1" "$(verdict "$r1" 1.5)"
 
 # ---- the window -----------------------------------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")" NO_AT_BRIDGE=1
+source "$root/scripts/desktop.sh"
+start_display "$work"
+export NO_AT_BRIDGE=1
 export XDG_CONFIG_HOME="$work/config-ask"
 "$zapreg" add 'HKCU\Software\Zapfile' /v bAskUser /t REG_SZ /d 1 /f >/dev/null
-mkdir -p "$work/home"
-HOME="$work/home" jwm >/dev/null 2>&1 &
-wm=$!
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.1
-done
+start_wm "$work/home"
 
 map() {  # name: microseconds until its window is mapped; stdin is no terminal
   case $1 in

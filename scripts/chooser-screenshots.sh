@@ -26,32 +26,12 @@ mkdir -p "$root/docs" "$work/files/Music/Live" "$work/files/Photos"
 : >"$work/files/report.txt"
 
 # ---- Linux: GTK in jwm's frames -----------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -1 "$work/display")" NO_AT_BRIDGE=1 XDG_CONFIG_HOME="$work/config" \
-  XDG_DATA_HOME="$work/data" GSETTINGS_BACKEND=memory
-unset WAYLAND_DISPLAY
-HOME="$work" jwm >/dev/null 2>&1 &
-wm=$!
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.1
-done
+source "$root/scripts/desktop.sh"
+start_display "$work"
+export NO_AT_BRIDGE=1 XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" \
+  GSETTINGS_BACKEND=memory
+start_wm "$work"
 
-window() {  # title: the id of the shown window with that title
-  for _ in $(seq 100); do
-    local id
-    id=$(xdotool search --onlyvisible --name "^$1\$" | head -1 || true)
-    if [ -n "$id" ]; then echo "$id"; return; fi
-    sleep 0.1
-  done
-  echo "no \"$1\" window within 10 s" >&2
-  exit 1
-}
 keys() { xdotool windowfocus --sync "$(window "$1")" key "${@:2}"; sleep 0.5; }
 shot() {  # title file: the window in its frame, once drawn
   sleep 1

@@ -20,37 +20,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display number and writes it once it accepts clients.
-# -noreset: it would reset, refusing clients for a moment, when the first run's last one leaves.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do
-  [ "$(wc -l <"$work/display")" -ge 1 ] && break
-  sleep 0.1
-done
-[ "$(wc -l <"$work/display")" -ge 1 ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -1 "$work/display")" NO_AT_BRIDGE=1 XDG_CONFIG_HOME="$work/config" \
+source "$root/scripts/desktop.sh"
+start_display "$work"
+export NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory XDG_CONFIG_HOME="$work/config" \
   XDG_DATA_HOME="$work/data"  # the chooser's recent files: none
-unset WAYLAND_DISPLAY
-
-# The window manager, with its own settings only; windows shown before it runs get no frame.
-HOME="$work" jwm >/dev/null 2>&1 &
-wm=$!
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
-  sleep 0.1
-done
-
-window() {  # title: prints the id of the shown window with that title
-  for _ in $(seq 100); do
-    local id
-    id=$(xdotool search --onlyvisible --name "^$1\$" | head -1 || true)
-    if [ -n "$id" ]; then echo "$id"; return; fi
-    sleep 0.1
-  done
-  echo "no \"$1\" window within 10 s" >&2
-  exit 1
-}
+start_wm "$work"
 
 shot() {  # window file
   sleep 0.5  # the first frame is drawn after the window is mapped

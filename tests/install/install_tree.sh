@@ -84,15 +84,8 @@ echo secret >"$tmp/quiet"
 [ ! -e "$tmp/quiet" ] || fail "the installed zapfile did not delete a file"
 "$reg" add 'HKCU\Software\Zapfile' /v bAskUser /d 1 /f >/dev/null
 
-# Xvfb picks a free display number and writes it once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$tmp/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do
-  [ -s "$tmp/display" ] && break
-  sleep 0.1
-done
-[ -s "$tmp/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -1 "$tmp/display")"
+source "$source/scripts/desktop.sh"
+start_display "$tmp" 1024x768x24
 
 # Runs PROGRAM FILE in a mount namespace of its own where the build folder is an empty one,
 # answers its question in the window with Yes, and checks that the file is gone.

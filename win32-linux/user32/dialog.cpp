@@ -16,10 +16,6 @@ using standin::Window;
 
 namespace {
 
-constexpr DWORD kErrorResourceNameNotFound = 1814;
-constexpr DWORD kErrorInvalidWindowHandle = 1400;
-constexpr DWORD kErrorControlIdNotFound = 1421;
-
 void NotifyChanged(HWND hwnd) {
     Window* w = FromHandle(hwnd);
     if (w == nullptr)
@@ -45,7 +41,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent
                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
     standin::DialogTemplate layout;
     if (lpDialogFunc == nullptr || !standin::LoadDialogTemplate(lpTemplateName, &layout)) {
-        SetLastError(kErrorResourceNameNotFound);
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
     HWND hDlg = standin::CreateDialogWindow(layout, hWndParent, lpDialogFunc);
@@ -83,7 +79,7 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent
 BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
     Window* dlg = FromHandle(hDlg);
     if (dlg == nullptr || !dlg->isDialog) {
-        SetLastError(kErrorInvalidWindowHandle);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     dlg->ended = true;
@@ -96,13 +92,13 @@ BOOL WINAPI EndDialog(HWND hDlg, INT_PTR nResult) {
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem) {
     Window* dlg = FromHandle(hDlg);
     if (dlg == nullptr) {
-        SetLastError(kErrorInvalidWindowHandle);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
     for (HWND c : dlg->controls)
         if (FromHandle(c)->id == nIDDlgItem)
             return c;
-    SetLastError(kErrorControlIdNotFound);
+    SetLastError(ERROR_CONTROL_ID_NOT_FOUND);
     return nullptr;
 }
 
@@ -114,7 +110,7 @@ int WINAPI GetDlgCtrlID(HWND hWnd) {
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     Window* w = FromHandle(hWnd);
     if (w == nullptr) {
-        SetLastError(kErrorInvalidWindowHandle);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     switch (Msg) {
@@ -156,7 +152,7 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
     Window* w = FromHandle(hWnd);
     if (w == nullptr) {
-        SetLastError(kErrorInvalidWindowHandle);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
     w->text = lpString != nullptr ? lpString : "";
@@ -167,7 +163,7 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString) {
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
     Window* w = FromHandle(hWnd);
     if (w == nullptr) {
-        SetLastError(kErrorInvalidWindowHandle);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         if (lpString != nullptr && nMaxCount > 0)
             lpString[0] = '\0';
         return 0;
@@ -178,7 +174,7 @@ int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount) {
 int WINAPI GetWindowTextLengthA(HWND hWnd) {
     Window* w = FromHandle(hWnd);
     if (w == nullptr) {
-        SetLastError(kErrorInvalidWindowHandle);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
     return static_cast<int>(w->text.size());

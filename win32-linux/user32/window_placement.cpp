@@ -15,7 +15,6 @@ using standin::Window;
 
 namespace {
 
-constexpr DWORD kErrorInvalidWindowHandle = 1400;
 // The base units of the dialog font Windows uses at 96 dots per inch (8-point MS Shell Dlg).
 constexpr int kBaseX = 6;
 constexpr int kBaseY = 13;
@@ -54,7 +53,7 @@ bool Checked(const WINDOWPLACEMENT* lpwndpl, const Window* w) {
         return false;
     }
     if (w == nullptr) {
-        SetLastError(kErrorInvalidWindowHandle);
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return false;
     }
     return true;

@@ -185,6 +185,40 @@ LONG SameKey(HKEY hKey, PHKEY phkResult) {
     return status;
 }
 
+// One row of a statement on the handle's key and a second parameter (a value name, an
+// enumeration's index), read by `take` inside the call's read transaction; `missing`, or why
+// the key itself is gone, when there is no such row.
+template <typename Second, typename Take>
+LONG ReadRow(HKEY hKey, StatementId id, Second second, LONG missing, Take take) {
+    Registry& r = State();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    KeyId key = 0;
+    LONG status = StartCall(r, hKey, &key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    Transaction t(r.db, false);
+    if ((status = t.status()) != ERROR_SUCCESS)
+        return status;
+    Query q(r.db, id);
+    q.Bind(1, key);
+    q.Bind(2, second);
+    const int rc = q.Step();
+    if (rc != SQLITE_ROW)
+        return rc == SQLITE_DONE ? Missing(r.db, key, missing) : StatusOf(rc, false);
+    return take(q);
+}
+
+// Copies a name with its NUL into a buffer of *lpcchName characters, as the enumerations
+// give names; ERROR_MORE_DATA, writing nothing, when it does not fit.
+LONG CopyNameOut(std::string_view name, LPSTR lpName, LPDWORD lpcchName) {
+    if (*lpcchName <= name.size())
+        return ERROR_MORE_DATA;
+    memcpy(lpName, name.data(), name.size());
+    lpName[name.size()] = '\0';
+    *lpcchName = static_cast<DWORD>(name.size());
+    return ERROR_SUCCESS;
+}
+
 }  // namespace
 
 // ---- advapi32 -----------------------------------------------------------------------------
@@ -257,22 +291,9 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
     // null handle aside), so a query that fails reports no data.
     if (lpData == nullptr && lpcbData != nullptr && hKey != nullptr)
         *lpcbData = 0;
-    Registry& r = State();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    KeyId key = 0;
-    LONG status = StartCall(r, hKey, &key);
-    if (status != ERROR_SUCCESS)
-        return status;
-    Transaction t(r.db, false);
-    if ((status = t.status()) != ERROR_SUCCESS)
-        return status;
-    Query q(r.db, kGetValue);
-    q.Bind(1, key);
-    q.Bind(2, ValueName(lpValueName));
-    const int rc = q.Step();
-    if (rc != SQLITE_ROW)
-        return rc == SQLITE_DONE ? Missing(r.db, key, ERROR_FILE_NOT_FOUND) : StatusOf(rc, false);
-    return CopyValueOut(static_cast<DWORD>(q.Int(0)), q.Bytes(1), lpType, lpData, lpcbData);
+    return ReadRow(hKey, kGetValue, ValueName(lpValueName), ERROR_FILE_NOT_FOUND, [&](Query& q) {
+        return CopyValueOut(static_cast<DWORD>(q.Int(0)), q.Bytes(1), lpType, lpData, lpcbData);
+    });
 }
 
 LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
@@ -333,49 +354,13 @@ LONG WINAPI RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
     return menus.Note(t.Commit(), place);
 }
 
-namespace {
-
-// One step of an enumeration: the dwIndex-th row of the statement for the handle's key, read
-// by `take` inside the call's read transaction; ERROR_NO_MORE_ITEMS past the last row.
-template <typename Take>
-LONG EnumerateOne(HKEY hKey, StatementId id, DWORD dwIndex, Take take) {
-    Registry& r = State();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    KeyId key = 0;
-    LONG status = StartCall(r, hKey, &key);
-    if (status != ERROR_SUCCESS)
-        return status;
-    Transaction t(r.db, false);
-    if ((status = t.status()) != ERROR_SUCCESS)
-        return status;
-    Query q(r.db, id);
-    q.Bind(1, key);
-    q.Bind(2, static_cast<KeyId>(dwIndex));
-    const int rc = q.Step();
-    if (rc != SQLITE_ROW)
-        return rc == SQLITE_DONE ? Missing(r.db, key, ERROR_NO_MORE_ITEMS) : StatusOf(rc, false);
-    return take(q);
-}
-
-// Copies a name with its NUL into a buffer of *lpcchName characters, as the enumerations
-// give names; ERROR_MORE_DATA, writing nothing, when it does not fit.
-LONG CopyNameOut(std::string_view name, LPSTR lpName, LPDWORD lpcchName) {
-    if (*lpcchName <= name.size())
-        return ERROR_MORE_DATA;
-    memcpy(lpName, name.data(), name.size());
-    lpName[name.size()] = '\0';
-    *lpcchName = static_cast<DWORD>(name.size());
-    return ERROR_SUCCESS;
-}
-
-}  // namespace
-
 LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName,
                           LPDWORD lpReserved, LPSTR lpClass, LPDWORD lpcchClass,
                           FILETIME* lpftLastWriteTime) {
     if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr)
         return ERROR_INVALID_PARAMETER;
-    return EnumerateOne(hKey, kEnumKey, dwIndex, [&](Query& q) {
+    const KeyId index = dwIndex;
+    return ReadRow(hKey, kEnumKey, index, ERROR_NO_MORE_ITEMS, [&](Query& q) {
         const LONG status = CopyNameOut(q.Text(0), lpName, lpcchName);
         if (status != ERROR_SUCCESS)
             return status;
@@ -400,7 +385,8 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
     // count is written. A name that does not fit gives ERROR_MORE_DATA after the type, the size
     // and the data: as much of the name as the buffer holds before a NUL is written, and the
     // count is left as it was.
-    return EnumerateOne(hKey, kEnumValue, dwIndex, [&](Query& q) {
+    const KeyId index = dwIndex;
+    return ReadRow(hKey, kEnumValue, index, ERROR_NO_MORE_ITEMS, [&](Query& q) {
         const std::string_view name = q.Text(0);
         const LONG status =
             CopyValueOut(static_cast<DWORD>(q.Int(1)), q.Bytes(2), lpType, lpData, lpcbData);

@@ -77,6 +77,18 @@ turn() {  # round names...: the names, turned by one more place each round
 names=(rm bare sqlite zapfile)
 declare -A cmd=([rm]=rm [bare]="$work/bare_steps" [sqlite]="$work/bare_sqlite" [zapfile]="$zapfile")
 declare -A label=([rm]="rm" [bare]="bare steps" [sqlite]="bare steps + SQLite" [zapfile]="zapfile")
+# The median of each command's runs, into the array named $1.
+medians() {
+  local -n into=$1
+  for name in "${names[@]}"; do into[$name]=$(median <<<"${runs[$name]}"); done
+}
+# The target line of a row that is held against rm alone.
+target_vs_rm() {  # array-name target
+  local -n fig=$1
+  local r
+  r=$(ratio "${fig[zapfile]}" "${fig[rm]}")
+  printf '  target zapfile <= %s x rm: %s (%s)\n\n' "$2" "$r" "$(verdict "$r" "$2")"
+}
 # A table of one row per command: its figure (in UNIT after dividing by DIV) and ratios.
 table() {  # array-name divisor unit format
   local -n fig=$1
@@ -114,7 +126,7 @@ for ((r = 0; r < rounds; r++)); do
     runs[$name]+="$(((end - start) / files)) "
   done
 done
-for name in "${names[@]}"; do per_file[$name]=$(median <<<"${runs[$name]}"); done
+medians per_file
 printf 'Command line, question off, a 1 KiB file, one process per file (median of %d rounds of %d)\n' \
   "$rounds" "$files"
 table per_file 1e6 ms '%.3f'
@@ -141,11 +153,10 @@ for ((r = 0; r < rounds; r++)); do
     runs[$name]+="$((end - start)) "
   done
 done
-for name in "${names[@]}"; do one_call[$name]=$(median <<<"${runs[$name]}"); done
+medians one_call
 printf '%d paths in one call (median of %d rounds)\n' "$many" "$rounds"
 table one_call 1e6 ms '%.1f'
-r1=$(ratio "${one_call[zapfile]}" "${one_call[rm]}")
-printf '  target zapfile <= 1.3 x rm: %s (%s)\n\n' "$r1" "$(verdict "$r1" 1.3)"
+target_vs_rm one_call 1.3
 
 # ---- one big file ---------------------------------------------------------------------------------
 declare -A big
@@ -161,11 +172,10 @@ for ((r = 0; r < brounds; r++)); do
     runs[$name]+="$((end - start)) "
   done
 done
-for name in "${names[@]}"; do big[$name]=$(median <<<"${runs[$name]}"); done
+medians big
 printf 'One %d MiB file (median of %d rounds)\n' "$big_mib" "$brounds"
 table big 1e6 ms '%.1f'
-r1=$(ratio "${big[zapfile]}" "${big[rm]}")
-printf '  target zapfile <= 1.0 x rm: %s (%s)\n\n' "$r1" "$(verdict "$r1" 1.0)"
+target_vs_rm big 1.0
 
 # ---- peak memory -----------------------------------------------------------------------------------
 declare -A peak
@@ -176,11 +186,10 @@ for ((r = 0; r < rounds; r++)); do
     runs[$name]+="$( { /usr/bin/time -f %M ${cmd[$name]} "$work/one" 2>&1 >/dev/null; } | tail -1) "
   done
 done
-for name in "${names[@]}"; do peak[$name]=$(median <<<"${runs[$name]}"); done
+medians peak
 printf 'Peak memory of a one-file run, /usr/bin/time %%M (median of %d)\n' "$rounds"
 table peak 1 kB '%d'
-r1=$(ratio "${peak[zapfile]}" "${peak[rm]}")
-printf '  target zapfile <= 1.5 x rm: %s (%s)\n\n' "$r1" "$(verdict "$r1" 1.5)"
+target_vs_rm peak 1.5
 
 # ---- the window -----------------------------------------------------------------------------------
 source "$root/scripts/desktop.sh"

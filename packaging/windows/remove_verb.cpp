@@ -1,9 +1,9 @@
 // packaging/windows/remove_verb.cpp
 // The installer's helper, run when Zapfile is uninstalled: takes out the context-menu entry
 // "Zapfile" that "Ie Ext" Register wrote, as Unregister would, but only where its command
-// starts a program in the folder being removed, and only when no other installation (a newer
-// version that replaces this one) keeps the program there. An entry that points at another
-// copy of the program stays: that copy is still there.
+// starts the installed zapfile.exe, and only when no other installation (a newer version that
+// replaces this one) keeps that file. An entry that starts another copy of the program stays,
+// also one in the same folder: the uninstall removes only the files it installed.
 //
 // Register writes below HKEY_CLASSES_ROOT, which lands in HKEY_CURRENT_USER\Software\Classes
 // or in HKEY_LOCAL_MACHINE\Software\Classes (Wine: always the latter), so both are looked at.
@@ -43,27 +43,26 @@ bool UsedElsewhere(const wchar_t* szProduct, const wchar_t* szComponent) {
     return false;
 }
 
-// The installed program's folder, a double quote before it and its last backslash after it,
-// into szPrefix (kRoom characters); false when the component is not registered here.
+// The start of the command line that the installed program's Register writes: a double
+// quote, the program's path, a double quote. Into szPrefix (kRoom characters); false when the
+// component is not registered here.
 bool CommandPrefix(const wchar_t* szProduct, const wchar_t* szComponent, wchar_t* szPrefix) {
     // The path is the one registered at installation; a key file that has gone since then
-    // (ABSENT) does not change which folder the entries may point into.
-    DWORD cchPath = kRoom - 1;
+    // (ABSENT) is the same program, deleted by hand.
+    DWORD cchPath = kRoom - 3;
     szPrefix[0] = L'"';
     const INSTALLSTATE state = MsiGetComponentPathW(szProduct, szComponent, szPrefix + 1, &cchPath);
-    if (state != INSTALLSTATE_LOCAL && state != INSTALLSTATE_ABSENT)
+    if ((state != INSTALLSTATE_LOCAL && state != INSTALLSTATE_ABSENT) || szPrefix[1] == L'\0')
         return false;
-    wchar_t* szSlash = wcsrchr(szPrefix, L'\\');
-    if (szSlash == nullptr)
-        return false;
-    szSlash[1] = L'\0';
+    wcscat(szPrefix, L"\"");
     return true;
 }
 
 enum class Entry { kAbsent, kOther, kOurs };
 
 // Whose the command key is: ours when its default value is a REG_SZ command line that begins
-// with szPrefix, in any case (as Windows compares paths).
+// with szPrefix, in any case (as Windows compares paths). The closing quote in szPrefix keeps
+// "...\zapfile.exe.old" and the like out.
 Entry Owner(HKEY hClasses, const wchar_t* szCommandKey, const wchar_t* szPrefix) {
     HKEY hCommand = nullptr;
     if (RegOpenKeyExW(hClasses, szCommandKey, 0, KEY_QUERY_VALUE, &hCommand) != ERROR_SUCCESS)
@@ -102,7 +101,7 @@ extern "C" __declspec(dllexport) UINT __stdcall RemoveVerb(MSIHANDLE hInstall) {
     if (MsiGetPropertyW(hInstall, L"ProductCode", szProduct, &cchProduct) != ERROR_SUCCESS ||
         MsiGetPropertyW(hInstall, L"CustomActionData", szComponent, &cchComponent) != ERROR_SUCCESS ||
         !CommandPrefix(szProduct, szComponent, szPrefix)) {
-        Log(hInstall, L"the program's folder is not known: every entry stays");
+        Log(hInstall, L"the installed program is not known: every entry stays");
         return ERROR_SUCCESS;
     }
     if (UsedElsewhere(szProduct, szComponent)) {

@@ -67,8 +67,8 @@ install)
   printf secret >"$scratch/victim"
   timeout 20 wine "$unix_folder/zapfile.exe" "$(winpath "$scratch/victim")" || fail "the installed program ended with $?"
   [ ! -e "$scratch/victim" ] || fail "the installed program left the file"
-  # An entry of another copy, in a folder whose name only begins as the installed one's, stays.
-  other="\"$folder Portable\\zapfile.exe\" \"%1\""
+  # An entry of a copy beside the installed program, which the uninstall leaves, stays.
+  other="\"$folder\\zapfile.exe.old\" \"%1\""
   wine reg add 'HKCU\Software\Classes\*\shell\Zapfile\command' /ve /d "$other" /f >/dev/null
   msiexec /x "$msi"
   [ ! -e "$unix_folder" ] || fail "left behind: $(ls "$unix_folder")"

@@ -86,8 +86,7 @@ upgrade)
   # older one registered stays, as it starts the same path. The entry is the user's own, where
   # Windows puts it when the user may not write the machine's.
   msiexec /i "$older"
-  older_version=$(entries | cut -d'|' -f1)
-  [ -n "$older_version" ] && [ "$older_version" != "$version" ] || fail "the older package: $(entries)"
+  [[ "$(entries)" =~ ^[0-9.]+\| && "$(entries)" != "$version|"* ]] || fail "the older package: $(entries)"
   user_entry='HKCU\Software\Classes\*\shell\Zapfile'
   wine reg add "$user_entry\command" /ve /d "$command" /f >/dev/null
   msiexec /i "$msi"

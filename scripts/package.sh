@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds Zapfile and its Debian package:
 # build/zapfile_<version>-1_<arch>.deb, which `sudo apt-get install ./build/zapfile_*.deb`
-# installs and `sudo apt-get remove zapfile` removes.
+# installs and `sudo apt-get remove zapfile` removes. (scripts/package-windows.sh builds the
+# Windows installer and zip.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh

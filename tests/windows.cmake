@@ -57,6 +57,23 @@ foreach(case save folder colour placement)
                    $<TARGET_FILE:zapfile-choosers> $<TARGET_FILE:wintest> ${WINE_WORLD_DIR}/files)
   list(APPEND WINE_TESTS choosers_exe_${case})
 endforeach()
+# The Windows packages (packaging/windows/): the installer installed, upgraded to from an older
+# version (built here) and removed, and the zip's program started.
+if(COMMAND zapfile_msi)
+  set(older_msi ${CMAKE_CURRENT_BINARY_DIR}/zapfile-0.0.1-x64.msi)
+  zapfile_msi(${older_msi} 0.0.1)
+  add_custom_target(older-msi ALL DEPENDS ${older_msi})
+  add_dependencies(older-msi windows-packages)
+  foreach(case install upgrade zip)
+    add_test(NAME zapfile_package_${case}
+             COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR}
+                     bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/packages.sh ${case}
+                     ${CMAKE_BINARY_DIR}/zapfile-${PROJECT_VERSION}-x64.msi ${older_msi}
+                     ${CMAKE_BINARY_DIR}/zapfile-${PROJECT_VERSION}-win64.zip
+                     $<TARGET_FILE:wintest> ${WINE_WORLD_DIR}/files)
+    list(APPEND WINE_TESTS zapfile_package_${case})
+  endforeach()
+endif()
 set_tests_properties(${WINE_TESTS} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK wine
                                               TIMEOUT 150)
 

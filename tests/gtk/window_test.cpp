@@ -13,7 +13,7 @@
 
 #include "desktop.h"
 #include "resource.h"
-#include "ui/gtk/gtk_module.h"
+#include "ui/gtk/gtk_private.h"
 #include "user32/window_model.h"
 
 namespace {
@@ -75,7 +75,8 @@ INT_PTR Show(int id, HWND owner, Body body) {
 }
 
 // The client area and each control have their template rectangles, turned into pixels with
-// the base units of the font the widgets draw with, measured here on their own.
+// the base units of the font the widgets draw with, measured here on their own; each text
+// shows whole within its control.
 void ExpectTemplateRects(HWND dlg) {
     const standin::Window* d = standin::FromHandle(dlg);
     GtkWidget* client = gtk_bin_get_child(GTK_BIN(Widget(dlg)));
@@ -99,10 +100,21 @@ void ExpectTemplateRects(HWND dlg) {
         GtkWidget* w = Widget(hwnd);
         int cx = -1, cy = -1;
         gtk_widget_translate_coordinates(w, client, 0, 0, &cx, &cy);
-        EXPECT_EQ(std::tuple(MulDiv(c->x, x, 4), MulDiv(c->y, y, 8), MulDiv(c->cx, x, 4),
-                             MulDiv(c->cy, y, 8)),
-                  std::tuple(cx, cy, gtk_widget_get_allocated_width(w),
-                             gtk_widget_get_allocated_height(w))) << c->text;
+        EXPECT_EQ(std::pair(MulDiv(c->x, x, 4), MulDiv(c->y, y, 8)), std::pair(cx, cy)) << c->text;
+        if (GTK_IS_IMAGE(w))
+            continue;  // an icon takes its own size, as on Windows
+        EXPECT_EQ(std::pair(MulDiv(c->cx, x, 4), MulDiv(c->cy, y, 8)),
+                  std::pair(gtk_widget_get_allocated_width(w), gtk_widget_get_allocated_height(w)))
+            << c->text;
+        GtkWidget* text = GTK_IS_BIN(w) ? gtk_bin_get_child(GTK_BIN(w)) : w;
+        if (GTK_IS_LABEL(text)) {
+            PangoLayout* shown = gtk_label_get_layout(GTK_LABEL(text));
+            int width = 0, height = 0;
+            pango_layout_get_pixel_size(shown, &width, &height);
+            EXPECT_FALSE(pango_layout_is_ellipsized(shown)) << c->text;
+            EXPECT_LE(width, gtk_widget_get_allocated_width(w)) << c->text;
+            EXPECT_LE(height, gtk_widget_get_allocated_height(w)) << c->text;
+        }
     }
 }
 
@@ -125,10 +137,6 @@ protected:
 TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
     EXPECT_EQ(IDCANCEL, Show(IDD_MAIN, nullptr, [](HWND dlg) {
         GtkWidget* window = Widget(dlg);
-        gchar* font = pango_font_description_to_string(
-            pango_context_get_font_description(gtk_widget_get_pango_context(window)));
-        EXPECT_STREQ("DejaVu Sans 8", font);
-        g_free(font);
         ExpectTemplateRects(dlg);
         int x = 0, y = 0;
         gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
@@ -187,6 +195,60 @@ TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
         gtk_main_do_event(event);
         gdk_event_free(event);
     }));
+}
+
+// The template's "MS Shell Dlg" is the desktop's font at its size: the dialogs are laid out in
+// it and grow with it, every text whole.
+TEST_F(GtkWindowTest, TemplatesTakeTheDesktopsFont) {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+    int widths[2] = {0, 0};
+    for (const int points : {10, 14}) {
+        const std::string desktop = "DejaVu Sans " + std::to_string(points);
+        g_object_set(gtk_settings_get_default(), "gtk-font-name", desktop.c_str(), nullptr);
+        Show(IDD_MAIN, nullptr, [&](HWND dlg) {
+            GtkWidget* field = Widget(GetDlgItem(dlg, IDC_PATH));
+            gchar* font = pango_font_description_to_string(
+                pango_context_get_font_description(gtk_widget_get_pango_context(field)));
+            EXPECT_EQ(desktop, font);
+            g_free(font);
+            ExpectTemplateRects(dlg);
+            widths[points / 14] = gtk_widget_get_allocated_width(Widget(dlg));
+            for (const int id : {IDD_IEEXT, IDD_ABOUT})
+                Show(id, dlg, ExpectTemplateRects);
+        });
+    }
+    EXPECT_GT(widths[1], widths[0] * 13 / 10);
+}
+
+// The faces Windows maps to its interface font become the desktop's, at its size for the
+// template's 8 points; any other face is kept at the template's size.
+TEST(DialogFontTest, InterfaceFacesBecomeTheDesktopsFont) {
+    const struct {
+        const char* face;  // null: the template sets no font
+        WORD points, weight;
+        bool italic;
+        const char *desktop, *shown;
+    } rows[] = {
+        {"MS Shell Dlg", 8, 400, false, "Cantarell 11", "Cantarell 11"},
+        {"ms sans serif", 8, 700, false, "Cantarell 11", "Cantarell Bold 11"},
+        {"MS Shell Dlg 2", 12, 400, true, "DejaVu Sans 14", "DejaVu Sans Italic 21"},
+        {"MS Shell Dlg", 8, 0, false, "Noto Sans Semi-Bold 13px", "Noto Sans Semi-Bold 13px"},
+        {nullptr, 0, 0, false, "Cantarell 11", "Cantarell 11"},
+        {"Courier New", 10, 400, false, "Cantarell 11", "Courier New 10"},
+    };
+    for (const auto& row : rows) {
+        standin::DialogTemplate t;
+        t.hasFont = row.face != nullptr;
+        t.font = {row.points, row.weight, row.italic, standin::kDefaultCharset,
+                  row.face != nullptr ? row.face : ""};
+        PangoFontDescription* desktop = pango_font_description_from_string(row.desktop);
+        PangoFontDescription* font = standin::gtk::DialogFont(t, desktop);
+        gchar* shown = pango_font_description_to_string(font);
+        EXPECT_STREQ(row.shown, shown) << (row.face != nullptr ? row.face : "no font");
+        g_free(shown);
+        pango_font_description_free(font);
+        pango_font_description_free(desktop);
+    }
 }
 
 // The window stands at the placement asked for, or, when that lies off the screen, at the

@@ -50,7 +50,8 @@ const Dialog kDialogs[] = {
      {{IDOK, kButton, "OK", 60, 48, 42, 14, kOk},
       {IDC_STATIC, kStatic, "#103", 6, 12, 20, 20, SS_ICON},  // the icon, IDI_APP
       {IDC_STATIC, kStatic, "Ko Zapfile", 30, 6, 51, 8, kLabel},
-      {IDC_STATIC, kStatic, "Version 0.3 (Build 20060208)", 30, 18, 93, 8, kLabel},
+      // As wide as the notice below it: the line shows whole in the usual dialog fonts.
+      {IDC_STATIC, kStatic, "Version 0.3 (Build 20060208)", 30, 18, 122, 8, kLabel},
       {IDC_STATIC, kStatic, nullptr, 30, 30, 122, 8, kLabel}}},  // a notice of any text
     {IDD_IEEXT, kBox, 76, 101, "Ie Ext",
      {{IDOK, kButton, "OK", 12, 78, 50, 14, kOk},

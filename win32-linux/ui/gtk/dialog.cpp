@@ -5,43 +5,18 @@
 // the Host table.
 #include "ui/gtk/gtk_private.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace standin::gtk {
 namespace {
 
-constexpr int kDefaultPointSize = 8;
-
-// Windows maps these faces to its own sans user-interface font; DejaVu Sans is the sans font
-// that every Debian desktop has (fonts-dejavu-core), of much the same width.
-constexpr const char* kWindowsSansFaces[] = {"MS Shell Dlg", "MS Shell Dlg 2", "MS Sans Serif",
-                                             "Microsoft Sans Serif", "Tahoma", "Segoe UI",
-                                             "System"};
-constexpr char kSansFamily[] = "DejaVu Sans";
-
 // Win32 MulDiv: the product over the divisor, rounded half away from zero.
 int MulDiv(int number, int numerator, int denominator) {
     const long long product = static_cast<long long>(number) * numerator;
     const long long half = denominator / 2;
     return static_cast<int>((product >= 0 ? product + half : product - half) / denominator);
-}
-
-std::string FontFamily(const DialogTemplate& t) {
-    if (!t.hasFont || t.font.typeface.empty())
-        return kSansFamily;
-    for (const char* face : kWindowsSansFaces)
-        if (g_ascii_strcasecmp(face, t.font.typeface.c_str()) == 0)
-            return kSansFamily;
-    std::string family;
-    for (char c : t.font.typeface)  // it goes into CSS between quotes
-        if (c != '"' && c != '\\')
-            family += c;
-    return family;
-}
-
-int PointSize(const DialogTemplate& t) {
-    return t.hasFont && t.font.pointSize > 0 ? t.font.pointSize : kDefaultPointSize;
 }
 
 // The dialog's base units as Windows computes them: the average width of the 52 letters,
@@ -63,18 +38,27 @@ void MeasureBaseUnits(Dialog* d, const PangoFontDescription* font) {
 
 // The dialog's font on every widget, and controls trimmed to the size Windows draws them
 // at: the theme's paddings and minimum sizes would not fit a 14-unit button or field.
-GtkCssProvider* DialogStyle(const DialogTemplate& t) {
-    const bool bold = t.hasFont && t.font.weight >= 600;
-    const bool italic = t.hasFont && t.font.italic;
+GtkCssProvider* DialogStyle(const PangoFontDescription* font) {
+    std::string family;
+    for (const char* c = pango_font_description_get_family(font); *c != '\0'; ++c)
+        if (*c != '"' && *c != '\\')  // it goes into CSS between quotes
+            family += *c;
+    // CSS takes weights in hundreds, and a size with a dot whatever the locale.
+    const int weight =
+        std::clamp((pango_font_description_get_weight(font) + 50) / 100 * 100, 100, 900);
+    char size[G_ASCII_DTOSTR_BUF_SIZE];
+    g_ascii_formatd(size, sizeof size, "%g",
+                    static_cast<double>(pango_font_description_get_size(font)) / PANGO_SCALE);
     char css[512];
     snprintf(css, sizeof css,
-             "* { font-family: \"%s\"; font-size: %dpt; font-weight: %s; font-style: %s; }\n"
+             "* { font-family: \"%s\"; font-size: %s%s; font-weight: %d; font-style: %s; }\n"
              "button { padding: 0 2px; min-height: 0; min-width: 0; }\n"
              "entry { padding: 0 3px; min-height: 0; min-width: 0; }\n"
              "checkbutton { padding: 0; }\n"
              "checkbutton check { margin: 0 4px 0 0; }\n",
-             FontFamily(t).c_str(), PointSize(t), bold ? "bold" : "normal",
-             italic ? "italic" : "normal");
+             family.c_str(), size, pango_font_description_get_size_is_absolute(font) ? "px" : "pt",
+             weight,
+             pango_font_description_get_style(font) == PANGO_STYLE_ITALIC ? "italic" : "normal");
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css, -1, nullptr);
     return provider;
@@ -120,15 +104,10 @@ void Build(Dialog* d, const Window* dlg) {
     const DialogTemplate& t = dlg->layout;
     d->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(d->window);
-    PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, FontFamily(t).c_str());
-    pango_font_description_set_size(font, PointSize(t) * PANGO_SCALE);
-    pango_font_description_set_weight(font, t.hasFont && t.font.weight >= 600 ? PANGO_WEIGHT_BOLD
-                                                                             : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(font, t.hasFont && t.font.italic ? PANGO_STYLE_ITALIC
-                                                                      : PANGO_STYLE_NORMAL);
+    PangoFontDescription* desktop = DesktopFont();
+    PangoFontDescription* font = DialogFont(t, desktop);
+    pango_font_description_free(desktop);
     MeasureBaseUnits(d, font);
-    pango_font_description_free(font);
 
     gtk_window_set_title(window, Utf8(dlg->text.c_str()).c_str());
     gtk_window_set_resizable(window, (dlg->style & WS_THICKFRAME) != 0);
@@ -153,7 +132,8 @@ void Build(Dialog* d, const Window* dlg) {
             gtk_widget_show_all(widget);
     }
     gtk_widget_show(d->client);
-    GtkCssProvider* style = DialogStyle(t);
+    GtkCssProvider* style = DialogStyle(font);
+    pango_font_description_free(font);
     ApplyStyle(d->window, style);
     g_object_unref(style);
 

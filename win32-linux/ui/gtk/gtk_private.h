@@ -51,6 +51,14 @@ std::string Utf8(const char* text);
 // An icon from LoadIconA as a pixbuf that borrows its pixels; null for no icon.
 GdkPixbuf* PixbufOf(HICON icon);
 
+// dialog_font.cpp: the desktop's interface font (GtkSettings' gtk-font-name), and the font a
+// template asks for as this desktop shows it. Windows maps the faces "MS Shell Dlg", "MS Shell
+// Dlg 2" and "MS Sans Serif" to its own interface font: here they are the desktop's, at its
+// size for the template's usual 8 points (other sizes in proportion). Another face is kept at
+// the template's size. Both are the caller's to free.
+PangoFontDescription* DesktopFont();
+PangoFontDescription* DialogFont(const DialogTemplate& t, const PangoFontDescription* desktop);
+
 // controls.cpp: one control's widget, made from its window and kept in line with it.
 GtkWidget* MakeControl(Dialog* d, const Window* w);
 void Sync(Dialog* d, HWND hwnd);

@@ -201,7 +201,7 @@ def svg_text():
         return f"#{r:02x}{g:02x}{b:02x}" + (f'" fill-opacity="{a / 255:.2f}' if a < 255 else "")
 
     def points(poly):
-        return " ".join(f"{x:.3f},{y:.3f}".replace(".000", "") for x, y in poly)
+        return " ".join(f"{round(x, 3):g},{round(y, 3):g}" for x, y in poly)
 
     left, top, right, bottom = PAPER
     edge = 0.8

@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize) {
         if (standin::FindResourceBytesIn({data, size}, RT_GROUP_ICON, MAKEINTRESOURCE(103), &found)) {
             Check(Inside(found, data, size));
             WORD id = 0;
-            if (standin::PickGroupIconEntry(found, &id) &&
+            if (standin::PickGroupIconEntry(found, 32, &id) &&
                 standin::FindResourceBytesIn({data, size}, RT_ICON, MAKEINTRESOURCE(id), &found))
                 ReadIcon(found);
         }
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize) {
         return 0;
     default: {
         WORD id = 0;
-        standin::PickGroupIconEntry({data, size}, &id);
+        standin::PickGroupIconEntry({data, size}, size % 300, &id);
         return 0;
     }
     }

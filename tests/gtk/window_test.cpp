@@ -142,8 +142,13 @@ TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
         gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
         EXPECT_NEAR((1024 - gtk_widget_get_allocated_width(window)) / 2, x, 1);
         EXPECT_NEAR((768 - gtk_widget_get_allocated_height(window)) / 2, y, 1);
-        GdkPixbuf* icon = gtk_window_get_icon(GTK_WINDOW(window));
-        EXPECT_EQ(32, icon != nullptr ? gdk_pixbuf_get_width(icon) : 0);
+        // The window manager is offered every size of the icon, the largest decoded from PNG.
+        std::vector<int> sides;
+        GList* icons = gtk_window_get_icon_list(GTK_WINDOW(window));
+        for (GList* i = icons; i != nullptr; i = i->next)
+            sides.push_back(gdk_pixbuf_get_width(GDK_PIXBUF(i->data)));
+        g_list_free(icons);
+        EXPECT_EQ((std::vector<int>{16, 24, 32, 48, 64, 128, 256}), sides);
 
         HWND path = GetDlgItem(dlg, IDC_PATH);
         GtkEntry* entry = GTK_ENTRY(Widget(path));

@@ -130,17 +130,35 @@ GtkWidget* MakeEdit(Dialog* d, const Window* w) {
     return entry;
 }
 
-GtkWidget* MakeStatic(const Window* w) {
-    if ((w->style & SS_TYPEMASK) == SS_ICON) {
-        // An icon static takes the icon's own size, as on Windows.
-        GdkPixbuf* pixbuf = PixbufOf(g_host->loadIcon(w->iconId));
-        GtkWidget* image = gtk_image_new_from_pixbuf(pixbuf);
-        if (pixbuf != nullptr)
-            g_object_unref(pixbuf);
-        gtk_widget_set_halign(image, GTK_ALIGN_START);
-        gtk_widget_set_valign(image, GTK_ALIGN_START);
-        return image;
+// An icon static takes the icon's own size, as on Windows, drawn from the image made for the
+// screen's scale (64 pixels for a 32-pixel icon at twice the scale).
+GtkWidget* MakeIcon(const Dialog* d, const Window* w) {
+    const HICON icon = g_host->loadIcon(w->iconId);
+    const IconImage* shown = g_host->iconFromHandle(icon);
+    const int side = shown != nullptr ? shown->width : 0;
+    const int scale = gtk_widget_get_scale_factor(d->window);
+    GdkPixbuf* pixbuf = side > 0 ? PixbufOf(g_host->iconAtSize(icon, side * scale)) : nullptr;
+    if (pixbuf != nullptr && gdk_pixbuf_get_width(pixbuf) != side * scale) {
+        GdkPixbuf* scaled = gdk_pixbuf_scale_simple(pixbuf, side * scale, side * scale,
+                                                    GDK_INTERP_HYPER);
+        g_object_unref(pixbuf);
+        pixbuf = scaled;
     }
+    cairo_surface_t* surface =
+        pixbuf != nullptr ? gdk_cairo_surface_create_from_pixbuf(pixbuf, scale, nullptr) : nullptr;
+    GtkWidget* image = gtk_image_new_from_surface(surface);
+    if (surface != nullptr)
+        cairo_surface_destroy(surface);
+    if (pixbuf != nullptr)
+        g_object_unref(pixbuf);
+    gtk_widget_set_halign(image, GTK_ALIGN_START);
+    gtk_widget_set_valign(image, GTK_ALIGN_START);
+    return image;
+}
+
+GtkWidget* MakeStatic(const Dialog* d, const Window* w) {
+    if ((w->style & SS_TYPEMASK) == SS_ICON)
+        return MakeIcon(d, w);
     const std::string text = Utf8(w->text.c_str());
     GtkWidget* label = (w->style & kSsNoPrefix)
                            ? gtk_label_new(text.c_str())
@@ -240,7 +258,7 @@ GtkWidget* MakeControl(Dialog* d, const Window* w) {
         return MakeButton(d, w);
     if (w->className == "edit")
         return MakeEdit(d, w);
-    return MakeStatic(w);
+    return MakeStatic(d, w);
 }
 
 }  // namespace standin::gtk

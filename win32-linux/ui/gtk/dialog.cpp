@@ -72,23 +72,31 @@ void ApplyStyle(GtkWidget* widget, gpointer provider) {
         gtk_container_forall(GTK_CONTAINER(widget), ApplyStyle, provider);
 }
 
-// A window's icon is its own (WM_SETICON), else its owner's, as GTK does for a transient.
-HICON WindowIcon(HWND hwnd) {
-    for (const Window* w = g_host->fromHandle(hwnd); w != nullptr;
-         w = g_host->fromHandle(w->parent)) {
-        if (w->iconBig != nullptr)
-            return w->iconBig;
-        if (w->iconSmall != nullptr)
-            return w->iconSmall;
-    }
-    return nullptr;
-}
-
+// A window's icons are its own (WM_SETICON), else its owner's, as GTK does for a transient.
+// The window manager is given every size of their groups, and picks what suits its screen.
 void UpdateWindowIcon(Dialog* d) {
-    GdkPixbuf* pixbuf = PixbufOf(WindowIcon(d->hwnd));
-    gtk_window_set_icon(GTK_WINDOW(d->window), pixbuf);
-    if (pixbuf != nullptr)
-        g_object_unref(pixbuf);
+    HICON icons[2] = {nullptr, nullptr};
+    for (const Window* w = g_host->fromHandle(d->hwnd); w != nullptr && !icons[0] && !icons[1];
+         w = g_host->fromHandle(w->parent))
+        icons[0] = w->iconBig, icons[1] = w->iconSmall;
+    if (icons[0] == d->icons[0] && icons[1] == d->icons[1])
+        return;
+    d->icons[0] = icons[0];
+    d->icons[1] = icons[1];
+    GList* list = nullptr;
+    for (HICON icon : icons)
+        for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+            GdkPixbuf* pixbuf = PixbufOf(icon != nullptr ? g_host->iconAtSize(icon, side) : nullptr);
+            bool known = pixbuf == nullptr;
+            for (GList* l = list; l != nullptr && !known; l = l->next)
+                known = gdk_pixbuf_get_width(GDK_PIXBUF(l->data)) == gdk_pixbuf_get_width(pixbuf);
+            if (known && pixbuf != nullptr)
+                g_object_unref(pixbuf);
+            else if (!known)
+                list = g_list_append(list, pixbuf);
+        }
+    gtk_window_set_icon_list(GTK_WINDOW(d->window), list);
+    g_list_free_full(list, g_object_unref);
 }
 
 // The owner's client area, in screen coordinates.

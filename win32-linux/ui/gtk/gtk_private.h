@@ -37,6 +37,7 @@ struct Dialog {
     // Where the window stood and how large it was when last neither minimised nor
     // maximised: what its placement gives as its normal rectangle.
     RECT normal = {0, 0, 0, 0};
+    HICON icons[2] = {nullptr, nullptr};  // the big and small icons the window shows
 };
 
 // The dialogs on screen, innermost last.

@@ -199,6 +199,9 @@ void Sync(Dialog* d, HWND hwnd) {
                 gtk_label_set_text(GTK_LABEL(widget), shown.c_str());
             else
                 gtk_label_set_text_with_mnemonic(GTK_LABEL(widget), shown.c_str());
+            if (GtkWidget* field = gtk_label_get_mnemonic_widget(GTK_LABEL(widget)))
+                atk_object_set_name(gtk_widget_get_accessible(field),
+                                    gtk_label_get_text(GTK_LABEL(widget)));
         }
     }
     d->syncing = false;
@@ -250,6 +253,30 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
         return TRUE;
     default:
         return FALSE;
+    }
+}
+
+// What a screen reader needs besides the widgets themselves. The window is a dialog. A field
+// is named by the static text just before it in the template, as Windows names it, and the
+// two are linked both ways; a control with a description has it; the default push button is
+// GTK's default widget, which themes draw as such and screen readers report.
+void DescribeControls(Dialog* d) {
+    atk_object_set_role(gtk_widget_get_accessible(d->window), ATK_ROLE_DIALOG);
+    GtkWidget* before = nullptr;  // the widget of the control before, when a text static's
+    for (const Control& c : d->controls) {
+        const Window* w = g_host->fromHandle(c.hwnd);
+        AtkObject* accessible = gtk_widget_get_accessible(c.widget);
+        if (w->className == "edit" && before != nullptr) {
+            gtk_label_set_mnemonic_widget(GTK_LABEL(before), c.widget);
+            atk_object_set_name(accessible, gtk_label_get_text(GTK_LABEL(before)));
+        }
+        if (!w->description.empty())
+            atk_object_set_description(accessible, Utf8(w->description.c_str()).c_str());
+        if (w->className == "button" && (w->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            gtk_widget_set_can_default(c.widget, TRUE);
+            gtk_window_set_default(GTK_WINDOW(d->window), c.widget);
+        }
+        before = GTK_IS_LABEL(c.widget) ? c.widget : nullptr;
     }
 }
 

@@ -140,6 +140,7 @@ void Build(Dialog* d, const Window* dlg) {
             gtk_widget_show_all(widget);
     }
     gtk_widget_show(d->client);
+    DescribeControls(d);
     GtkCssProvider* style = DialogStyle(font);
     pango_font_description_free(font);
     ApplyStyle(d->window, style);
@@ -194,8 +195,7 @@ bool RunDialog(HWND hDlg) {
     gtk_window_set_focus(GTK_WINDOW(d->window), focus);
     dlg->visible = true;
     gtk_window_present(GTK_WINDOW(d->window));
-    // A dialog whose procedure kept the focus to itself starts with none, whatever control
-    // GTK would have picked.
+    // A dialog without a tab stop starts with no control focused, whatever GTK would pick.
     if (focus == nullptr)
         gtk_window_set_focus(GTK_WINDOW(d->window), nullptr);
     if (!dlg->ended)

@@ -62,6 +62,7 @@ PangoFontDescription* DialogFont(const DialogTemplate& t, const PangoFontDescrip
 
 // controls.cpp: one control's widget, made from its window and kept in line with it.
 GtkWidget* MakeControl(Dialog* d, const Window* w);
+void DescribeControls(Dialog* d);
 void Sync(Dialog* d, HWND hwnd);
 // The dialog manager's keys (Tab, Escape, Enter), the close box and the focus.
 gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data);

@@ -1,0 +1,138 @@
+#!/usr/bin/python3
+# tests/gtk/accessibility_test.py ZAPFILE CHOOSERS
+# What a screen reader is told of each window, read through the accessibility bus (AT-SPI) as
+# a screen reader reads it: zapfile's main window, "Ie Ext", About and the question, and the
+# example's window with its folder and colour choosers. Runs on a virtual display of its own,
+# under a session bus of its own (dbus-run-session); windows are opened with keys (xdotool).
+# Each expected line must be among those of its window: role, 'name', (description), the
+# states focused, default and modal, and each relation with its target.
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+zapfile, choosers = sys.argv[1:3]
+STATES = {Atspi.StateType.FOCUSED: "focused", Atspi.StateType.IS_DEFAULT: "default",
+          Atspi.StateType.MODAL: "modal"}
+failures = []
+
+
+def line(node):
+    text = f"{node.get_role_name()} {node.get_name()!r}"
+    if node.get_description():
+        text += f" ({node.get_description()})"
+    states = node.get_state_set()
+    text += "".join(f" {nick}" for state, nick in STATES.items() if states.contains(state))
+    for relation in node.get_relation_set():
+        for i in range(relation.get_n_targets()):
+            target = relation.get_target(i)
+            text += (f" {relation.get_relation_type().value_nick}="
+                     f"{target.get_role_name()} {target.get_name()!r}")
+    return text
+
+
+def lines(node):
+    out = [line(node)]
+    for i in range(node.get_child_count()):
+        out += lines(node.get_child_at_index(i))
+    return out
+
+
+def window(title):
+    """The accessible of the shown window `title` of the program under test, within 10 s."""
+    for _ in range(100):
+        desktop = Atspi.get_desktop(0)
+        for i in range(desktop.get_child_count()):
+            app = desktop.get_child_at_index(i)
+            for j in range(app.get_child_count() if app is not None else 0):
+                w = app.get_child_at_index(j)
+                if w is not None and w.get_name() == title and \
+                        w.get_state_set().contains(Atspi.StateType.SHOWING):
+                    return w
+        time.sleep(0.1)
+    return None
+
+
+def check(title, expected, keys=()):
+    """Compares window `title` with the expected lines, then types `keys` into it."""
+    w = window(title)
+    if w is None:
+        failures.append(f"no window {title!r} within 10 s")
+        return
+    # The window is given the input focus, as a window manager gives it to a new window.
+    subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$",
+                    "windowfocus", "--sync"], env=env, timeout=10, check=False)
+    time.sleep(0.5)
+    shown = lines(w)
+    for want in expected:
+        if want not in shown:
+            failures.append(f"{title!r}: no line {want!r}; it has:\n  " +
+                            "\n  ".join(shown[:40]))
+    if keys:
+        subprocess.run(["xdotool", "key", "--delay", "150", *keys], env=env, timeout=10,
+                       check=False)
+
+
+def run(argv, steps):
+    program = subprocess.Popen(argv, env=env, cwd=scratch, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL,
+                               start_new_session=True)
+    for step in steps:
+        check(*step)
+    try:
+        program.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        failures.append(f"{argv} did not end")
+        program.kill()
+
+
+scratch = tempfile.mkdtemp(prefix="zapfile-a11y-")
+read, write = os.pipe()
+xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                         "-nolisten", "tcp", "-noreset"], pass_fds=[write],
+                        stderr=subprocess.DEVNULL)
+os.close(write)
+env = dict(os.environ, DISPLAY=":" + os.read(read, 16).decode().strip(), GSETTINGS_BACKEND="memory",
+           XDG_CONFIG_HOME=scratch + "/config", XDG_DATA_HOME=scratch + "/data")
+env.pop("NO_AT_BRIDGE", None)
+env.pop("WAYLAND_DISPLAY", None)
+os.environ["DISPLAY"] = env["DISPLAY"]
+try:
+    main = "Ko Zapfile"
+    run([zapfile], [
+        (main, ["dialog 'Ko Zapfile'",
+                "push button '...' (Choose the file) focused",
+                "label 'Select file to delete:' label-for=text 'Select file to delete:'",
+                "text 'Select file to delete:' labelled-by=label 'Select file to delete:'",
+                "push button '?' (About)"], ["Tab", "Tab", "space"]),
+        ("Ie Ext", ["dialog 'Ie Ext' modal", "push button 'OK' focused default",
+                    "check box 'Delete without asking'"], ["Escape"]),
+        (main, [], ["Tab", "Tab", "space"]),
+        ("About Zapfile", ["dialog 'About Zapfile' modal", "push button 'OK' focused default",
+                           "label 'Version 0.3 (Build 20060208)'"], ["Return"]),
+        (main, [], ["Escape"])])
+    run([zapfile, scratch + "/kept"], [
+        ("Cofirm", ["dialog 'Cofirm' modal", "push button 'Yes' focused default"], ["alt+n"])])
+    main = "Zapfile Choosers"
+    run([choosers], [
+        (main, ["dialog 'Zapfile Choosers'", "push button 'Save...' focused",
+                "text 'Result:' labelled-by=label 'Result:'"], ["Tab", "space"]),
+        ("Browse For Folder", ["file chooser 'Browse For Folder' modal",
+                               "label 'Choose a folder, then press <Ok>.'"], ["Escape"]),
+        (main, [], ["Tab", "space"]),
+        ("Color", ["label 'Custom colours:' label-for=panel 'Custom colours:'",
+                   "radio button 'Custom colour 1: Red 0%, Green 0%, Blue 0%'",
+                   "radio button 'Custom colour 16: Red 0%, Green 0%, Blue 0%'"], ["Escape"]),
+        (main, [], ["Escape"])])
+finally:
+    xvfb.terminate()
+    subprocess.run(["rm", "-rf", scratch], check=False)
+for failure in failures:
+    print("FAILED:", failure, file=sys.stderr)
+sys.exit(1 if failures else 0)

@@ -39,7 +39,11 @@ void ReadIcon(standin::ResourceBytes image) {
     if (!standin::DecodeIconImage(image, &icon))
         return;
     Check(icon.width > 0 && icon.width <= 256 && icon.height > 0 && icon.height <= 256);
-    Check(icon.rgba.size() == static_cast<size_t>(icon.width) * icon.height * 4);
+    // A PNG image is handed on whole, undecoded.
+    if (icon.png.data != nullptr)
+        Check(icon.rgba.empty() && icon.png.data == image.data && icon.png.size == image.size);
+    else
+        Check(icon.rgba.size() == static_cast<size_t>(icon.width) * icon.height * 4);
 }
 
 }  // namespace

@@ -118,6 +118,16 @@ void ExpectTemplateRects(HWND dlg) {
     }
 }
 
+// The sides of the images the window manager is offered as the window's icon.
+std::vector<int> IconSides(HWND dlg) {
+    std::vector<int> sides;
+    GList* icons = gtk_window_get_icon_list(GTK_WINDOW(Widget(dlg)));
+    for (GList* i = icons; i != nullptr; i = i->next)
+        sides.push_back(gdk_pixbuf_get_width(GDK_PIXBUF(i->data)));
+    g_list_free(icons);
+    return sides;
+}
+
 class GtkWindowTest : public desktop::DesktopTest {
 protected:
     static void SetUpTestSuite() {
@@ -142,13 +152,7 @@ TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
         gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
         EXPECT_NEAR((1024 - gtk_widget_get_allocated_width(window)) / 2, x, 1);
         EXPECT_NEAR((768 - gtk_widget_get_allocated_height(window)) / 2, y, 1);
-        // The window manager is offered every size of the icon, the largest decoded from PNG.
-        std::vector<int> sides;
-        GList* icons = gtk_window_get_icon_list(GTK_WINDOW(window));
-        for (GList* i = icons; i != nullptr; i = i->next)
-            sides.push_back(gdk_pixbuf_get_width(GDK_PIXBUF(i->data)));
-        g_list_free(icons);
-        EXPECT_EQ((std::vector<int>{16, 24, 32, 48, 64, 128, 256}), sides);
+        EXPECT_EQ((std::vector<int>{16, 24, 32, 48, 64}), IconSides(dlg));
 
         HWND path = GetDlgItem(dlg, IDC_PATH);
         GtkEntry* entry = GTK_ENTRY(Widget(path));
@@ -223,6 +227,22 @@ TEST_F(GtkWindowTest, TemplatesTakeTheDesktopsFont) {
         });
     }
     EXPECT_GT(widths[1], widths[0] * 13 / 10);
+}
+
+// At four times the scale the window's icon goes up to the 256-pixel image (a PNG), and the
+// About box draws its 32-pixel icon from the 128-pixel image.
+TEST_F(GtkWindowTest, IconsAreDrawnForTheScreensScale) {
+    setenv("GDK_SCALE", "4", 1);
+    Show(IDD_ABOUT, nullptr, [](HWND dlg) {
+        EXPECT_EQ((std::vector<int>{16, 24, 32, 48, 64, 128, 256}), IconSides(dlg));
+        cairo_surface_t* surface = nullptr;
+        g_object_get(Widget(standin::FromHandle(dlg)->controls[1]), "surface", &surface, nullptr);
+        ASSERT_NE(nullptr, surface);
+        double scale = 0, unused = 0;
+        cairo_surface_get_device_scale(surface, &scale, &unused);
+        EXPECT_EQ(std::pair(128, 4.0), std::pair(cairo_image_surface_get_width(surface), scale));
+        cairo_surface_destroy(surface);
+    });
 }
 
 // The faces Windows maps to its interface font become the desktop's, at its size for the

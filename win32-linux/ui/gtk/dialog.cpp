@@ -73,7 +73,10 @@ void ApplyStyle(GtkWidget* widget, gpointer provider) {
 }
 
 // A window's icons are its own (WM_SETICON), else its owner's, as GTK does for a transient.
-// The window manager is given every size of their groups, and picks what suits its screen.
+// The window manager is given the sizes of their groups that a title bar or a task bar may
+// draw, up to 64 pixels times the screen's scale, and picks what suits it. (The larger ones,
+// for launchers, are the desktop's icon theme's: at every start they cost the window a
+// hundredth of a second on its way to the screen.)
 void UpdateWindowIcon(Dialog* d) {
     HICON icons[2] = {nullptr, nullptr};
     for (const Window* w = g_host->fromHandle(d->hwnd); w != nullptr && !icons[0] && !icons[1];
@@ -83,9 +86,12 @@ void UpdateWindowIcon(Dialog* d) {
         return;
     d->icons[0] = icons[0];
     d->icons[1] = icons[1];
+    const int largest = 64 * gtk_widget_get_scale_factor(d->window);
     GList* list = nullptr;
     for (HICON icon : icons)
         for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+            if (side > largest)
+                break;
             GdkPixbuf* pixbuf = PixbufOf(icon != nullptr ? g_host->iconAtSize(icon, side) : nullptr);
             bool known = pixbuf == nullptr;
             for (GList* l = list; l != nullptr && !known; l = l->next)

@@ -39,10 +39,15 @@ void MeasureBaseUnits(Dialog* d, const PangoFontDescription* font) {
 // The dialog's font on every widget, and controls trimmed to the size Windows draws them
 // at: the theme's paddings and minimum sizes would not fit a 14-unit button or field.
 GtkCssProvider* DialogStyle(const PangoFontDescription* font) {
-    std::string family;
+    // Each of the families (a desktop's font may list several, split by commas) goes into CSS
+    // between quotes.
+    std::string family = "\"";
     for (const char* c = pango_font_description_get_family(font); *c != '\0'; ++c)
-        if (*c != '"' && *c != '\\')  // it goes into CSS between quotes
+        if (*c == ',')
+            family += "\", \"";
+        else if (*c != '"' && *c != '\\')
             family += *c;
+    family += '"';
     // CSS takes weights in hundreds, and a size with a dot whatever the locale.
     const int weight =
         std::clamp((pango_font_description_get_weight(font) + 50) / 100 * 100, 100, 900);
@@ -51,7 +56,7 @@ GtkCssProvider* DialogStyle(const PangoFontDescription* font) {
                     static_cast<double>(pango_font_description_get_size(font)) / PANGO_SCALE);
     char css[512];
     snprintf(css, sizeof css,
-             "* { font-family: \"%s\"; font-size: %s%s; font-weight: %d; font-style: %s; }\n"
+             "* { font-family: %s; font-size: %s%s; font-weight: %d; font-style: %s; }\n"
              "button { padding: 0 2px; min-height: 0; min-width: 0; }\n"
              "entry { padding: 0 3px; min-height: 0; min-width: 0; }\n"
              "checkbutton { padding: 0; }\n"

@@ -23,66 +23,48 @@ STATES = {Atspi.StateType.FOCUSED: "focused", Atspi.StateType.IS_DEFAULT: "defau
 failures = []
 
 
-def line(node):
-    text = f"{node.get_role_name()} {node.get_name()!r}"
-    if node.get_description():
-        text += f" ({node.get_description()})"
-    states = node.get_state_set()
-    text += "".join(f" {nick}" for state, nick in STATES.items() if states.contains(state))
-    for relation in node.get_relation_set():
-        for i in range(relation.get_n_targets()):
-            target = relation.get_target(i)
-            text += (f" {relation.get_relation_type().value_nick}="
-                     f"{target.get_role_name()} {target.get_name()!r}")
-    return text
-
-
 def lines(node):
-    out = [line(node)]
-    for i in range(node.get_child_count()):
-        out += lines(node.get_child_at_index(i))
-    return out
+    """The node and all below it, a line each."""
+    text = f"{node.get_role_name()} {node.get_name()!r}"
+    text += f" ({node.get_description()})" if node.get_description() else ""
+    text += "".join(f" {nick}" for state, nick in STATES.items()
+                    if node.get_state_set().contains(state))
+    for r in node.get_relation_set():
+        text += "".join(f" {r.get_relation_type().value_nick}={t.get_role_name()} {t.get_name()!r}"
+                        for t in map(r.get_target, range(r.get_n_targets())))
+    return [text] + [l for i in range(node.get_child_count())
+                     for l in lines(node.get_child_at_index(i))]
 
 
-def window(title):
-    """The accessible of the shown window `title` of the program under test, within 10 s."""
+def children(node):
+    return [c for c in map(node.get_child_at_index, range(node.get_child_count())) if c]
+
+
+def check(title, expected, keys):
+    """Compares the shown window `title` with the expected lines, then types `keys` into it."""
     for _ in range(100):
-        desktop = Atspi.get_desktop(0)
-        for i in range(desktop.get_child_count()):
-            app = desktop.get_child_at_index(i)
-            for j in range(app.get_child_count() if app is not None else 0):
-                w = app.get_child_at_index(j)
-                if w is not None and w.get_name() == title and \
-                        w.get_state_set().contains(Atspi.StateType.SHOWING):
-                    return w
+        shown = [w for app in children(Atspi.get_desktop(0)) for w in children(app)
+                 if w.get_name() == title and w.get_state_set().contains(Atspi.StateType.SHOWING)]
+        if shown:
+            break
         time.sleep(0.1)
-    return None
-
-
-def check(title, expected, keys=()):
-    """Compares window `title` with the expected lines, then types `keys` into it."""
-    w = window(title)
-    if w is None:
+    if not shown:
         failures.append(f"no window {title!r} within 10 s")
         return
     # The window is given the input focus, as a window manager gives it to a new window.
     subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$",
                     "windowfocus", "--sync"], env=env, timeout=10, check=False)
     time.sleep(0.5)
-    shown = lines(w)
-    for want in expected:
-        if want not in shown:
-            failures.append(f"{title!r}: no line {want!r}; it has:\n  " +
-                            "\n  ".join(shown[:40]))
-    if keys:
-        subprocess.run(["xdotool", "key", "--delay", "150", *keys], env=env, timeout=10,
-                       check=False)
+    got = lines(shown[0])
+    missing = [want for want in expected if want not in got]
+    if missing:
+        failures.append(f"{title!r} lacks {missing}; it has:\n  " + "\n  ".join(got[:40]))
+    subprocess.run(["xdotool", "key", "--delay", "150", *keys], env=env, timeout=10, check=False)
 
 
 def run(argv, steps):
     program = subprocess.Popen(argv, env=env, cwd=scratch, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL,
-                               start_new_session=True)
+                               stdout=subprocess.DEVNULL, start_new_session=True)
     for step in steps:
         check(*step)
     try:

@@ -134,7 +134,7 @@ protected:
         StartDisplay();
         setenv("DISPLAY", display->name().c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
-        setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on a virtual display
+        setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus here: accessibility_test.py has one
         setenv("GSETTINGS_BACKEND", "memory", 1);  // the file chooser keeps its settings here
     }
 };
@@ -147,7 +147,6 @@ protected:
 TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
     EXPECT_EQ(IDCANCEL, Show(IDD_MAIN, nullptr, [](HWND dlg) {
         GtkWidget* window = Widget(dlg);
-        ExpectTemplateRects(dlg);
         int x = 0, y = 0;
         gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
         EXPECT_NEAR((1024 - gtk_widget_get_allocated_width(window)) / 2, x, 1);
@@ -173,7 +172,6 @@ TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
             int ox = -1, oy = -1;
             gdk_window_get_origin(gtk_widget_get_window(Widget(owned)), &ox, &oy);
             EXPECT_EQ(std::pair(x, y), std::pair(ox, oy));
-            ExpectTemplateRects(owned);
             HWND box = GetDlgItem(owned, IDC_NOASK);
             EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Widget(box))));
             gtk_button_clicked(GTK_BUTTON(Widget(box)));

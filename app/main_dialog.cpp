@@ -51,7 +51,14 @@ INT_PTR CALLBACK MainDlgProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM) {
             DeleteFromCommandLine(hwnd);
             EndDialog(hwnd, 0);
         }
-        SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(app.hIcon));
+        // The big icon for the task switcher, and for the title bar the icon's own image at
+        // the small size rather than the big one shrunk.
+        SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(app.hIcon));
+        SendMessageA(hwnd, WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(LoadImageA(
+                         app.hInstance, MAKEINTRESOURCE(IDI_APP), IMAGE_ICON,
+                         GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                         LR_DEFAULTCOLOR)));
         return TRUE;  // the dialog manager focuses the first tab stop, "..."
     case WM_COMMAND:
         // The whole wParam is compared: only notifications with code 0 are acted on.

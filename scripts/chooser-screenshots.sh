@@ -47,9 +47,9 @@ xdotool windowsize --sync "$(window "Save As")" 720 440
 shot "Save As" "$root/docs/choosers-save.png"
 keys "Save As" Escape
 keys "$main" Tab space
-xdotool windowsize --sync "$(window "Choose a folder, then press <Ok>.")" 720 440
-shot "Choose a folder, then press <Ok>." "$root/docs/choosers-folder.png"
-keys "Choose a folder, then press <Ok>." Escape
+xdotool windowsize --sync "$(window "Browse For Folder")" 720 440
+shot "Browse For Folder" "$root/docs/choosers-folder.png"
+keys "Browse For Folder" Escape
 # A colour mixed in the editor ("+", eight rows down), then the chooser again: the custom
 # colours offer it.
 keys "$main" Tab space

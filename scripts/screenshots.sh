@@ -3,8 +3,9 @@
 # Takes pictures of Zapfile's windows as GTK draws them on a virtual display: the main window
 # (docs/main-window.png) and the question asked when a file manager starts it with a path
 # (docs/confirm-box.png), "Ie Ext" with its box ticked (docs/ie-ext.png) and the About box
-# (docs/about.png), each in the title bar that a small window manager (jwm) gives it, and
-# the GTK file chooser that "..." opens, over the main window (docs/chooser.png).
+# (docs/about.png), each in the title bar that a small window manager (jwm) gives it, the
+# GTK file chooser that "..." opens, over the main window (docs/chooser.png), and the main
+# window again with the desktop's font at 14 points (docs/main-window-14pt.png).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -102,4 +103,14 @@ import -window root -crop "$((right - left))x$((bottom - mt))+$left+$mt" +repage
 echo "Saved $root/docs/chooser.png"
 xdotool windowfocus --sync "$chooser" key Escape
 xdotool windowfocus --sync "$(window "Ko Zapfile")" key Escape
+wait "$zap"
+
+# The desktop's font at 14 points, as GTK's own settings file gives it.
+mkdir -p "$work/config/gtk-3.0"
+printf '[Settings]\ngtk-font-name = DejaVu Sans 14\n' >"$work/config/gtk-3.0/settings.ini"
+"$root/build/zapfile" </dev/null &
+zap=$!
+id=$(window "Ko Zapfile")
+shot "$id" "$root/docs/main-window-14pt.png"
+xdotool windowfocus --sync "$id" key Escape
 wait "$zap"

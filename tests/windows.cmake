@@ -26,7 +26,7 @@ target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 # Finds another program's window and presses its buttons, from inside Wine. It takes its
 # arguments through wmain, in UTF-16, whatever the ANSI code page.
 add_executable(wintest windows/wintest.cpp)
-target_link_libraries(wintest PRIVATE user32)
+target_link_libraries(wintest PRIVATE user32 gdi32)
 target_link_options(wintest PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS} -municode)
 
 # ---- Tests ----------------------------------------------------------------------------------
@@ -42,7 +42,7 @@ set_tests_properties(wine_world_stop PROPERTIES FIXTURES_CLEANUP wine)
 add_test(NAME lib_under_wine
          COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR} wine $<TARGET_FILE:test_lib>)
 set(WINE_TESTS lib_under_wine)
-foreach(case no-question question refused main-window ie-ext)
+foreach(case no-question question refused main-window ie-ext statics)
   add_test(NAME zapfile_exe_${case}
            COMMAND ${WINE_WORLD} run ${WINE_WORLD_DIR}
                    bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/e2e.sh ${case}

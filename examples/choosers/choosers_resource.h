@@ -4,6 +4,10 @@
 #ifndef ZAPFILE_CHOOSERS_RESOURCE_H
 #define ZAPFILE_CHOOSERS_RESOURCE_H
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 #define IDD_CHOOSERS 201
 
 #define IDC_SAVE 2001

@@ -1,8 +1,10 @@
 // tests/app/main_dialog_test.cpp
-// The main window started without a path: "..." chooses a file into the field, and "Delete!"
-// zaps the field's text as it stands. (OK, Cancel and Close are pressed in GTK and under Wine.)
+// The main window started without a path, its big and small icons set: "..." chooses a file
+// into the field, and "Delete!" zaps the field's text as it stands. (OK, Cancel and Close are pressed in GTK and under Wine.)
 #include "app_test_support.h"
 #include "resource.h"
+#include "user32/resources.h"
+#include "user32/window_model.h"
 
 namespace {
 
@@ -33,7 +35,13 @@ TEST_F(MainDialogTest, ChosenFileIsZappedAndTheFieldIsThePathAsItStands) {
     standin::scripted::PushOpenFile({path});
     standin::scripted::PushOpenFile({});  // the second time, Cancel
     std::vector<std::string> fields;
+    std::vector<int> iconSides;  // the big icon's, then the small one's
     PushDialogAction([&](HWND dlg) {
+        const standin::Window* w = standin::FromHandle(dlg);
+        for (HICON icon : {w->iconBig, w->iconSmall}) {
+            const standin::IconImage* image = standin::IconFromHandle(icon);
+            iconSides.push_back(image != nullptr ? image->width : 0);
+        }
         Press(dlg, IDC_BROWSE);
         fields.push_back(FieldText(dlg));
         Press(dlg, IDC_DELETE);
@@ -56,6 +64,7 @@ TEST_F(MainDialogTest, ChosenFileIsZappedAndTheFieldIsThePathAsItStands) {
     });
     Run("");
     EXPECT_EQ((std::vector<std::string>{path, path, "\"" + other + "\""}), fields);
+    EXPECT_EQ((std::vector<int>{32, 16}), iconSides);  // each drawn for its size
     EXPECT_EQ((std::vector<DWORD>{OFN_EXPLORER, OFN_EXPLORER}), standin::scripted::OpenFileFlags());
     EXPECT_FALSE(testenv::Exists(path));
     EXPECT_FALSE(testenv::Exists(gone));

@@ -39,7 +39,11 @@ void ReadIcon(standin::ResourceBytes image) {
     if (!standin::DecodeIconImage(image, &icon))
         return;
     Check(icon.width > 0 && icon.width <= 256 && icon.height > 0 && icon.height <= 256);
-    Check(icon.rgba.size() == static_cast<size_t>(icon.width) * icon.height * 4);
+    // A PNG image is handed on whole, undecoded.
+    if (icon.png.data != nullptr)
+        Check(icon.rgba.empty() && icon.png.data == image.data && icon.png.size == image.size);
+    else
+        Check(icon.rgba.size() == static_cast<size_t>(icon.width) * icon.height * 4);
 }
 
 }  // namespace
@@ -67,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize) {
         if (standin::FindResourceBytesIn({data, size}, RT_GROUP_ICON, MAKEINTRESOURCE(103), &found)) {
             Check(Inside(found, data, size));
             WORD id = 0;
-            if (standin::PickGroupIconEntry(found, &id) &&
+            if (standin::PickGroupIconEntry(found, 32, &id) &&
                 standin::FindResourceBytesIn({data, size}, RT_ICON, MAKEINTRESOURCE(id), &found))
                 ReadIcon(found);
         }
@@ -83,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t inputSize) {
         return 0;
     default: {
         WORD id = 0;
-        standin::PickGroupIconEntry({data, size}, &id);
+        standin::PickGroupIconEntry({data, size}, size % 300, &id);
         return 0;
     }
     }

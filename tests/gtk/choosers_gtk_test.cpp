@@ -51,16 +51,20 @@ TEST_F(ChoosersGtkTest, SaveAsksBeforeReplacingAndLandsThePath) {
     EXPECT_EQ(desktop::kRecentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
 }
 
-// "Folder..." (one Tab on): a folder typed into the chooser comes back with its leaf name.
+// "Folder..." (one Tab on): a folder typed into the chooser, titled as Windows titles it,
+// comes back with its leaf name. The recent files stay as they were.
 TEST_F(ChoosersGtkTest, FolderBrowserGivesTheFolderAndItsLeaf) {
     std::filesystem::create_directories(dir / "Music/Live");
-    const Strings chooser = {"focus", "Choose a folder, then press <Ok>."};
+    std::filesystem::create_directories(dir / "data");
+    testenv::WriteFile(dir / "data/recently-used.xbel", desktop::kRecentFiles);
+    const Strings chooser = {"focus", "Browse For Folder"};
     const Strings closed = {"closed", chooser[1]};
     const Strings lines =
         Lines({kMain, kTab, kSpace, chooser, {"key", "ctrl+l"}, {"type", dir / "Music/Live"},
                kReturn, closed, kMain, kSpace, chooser, kEscape, closed, kMain, kEscape});
     EXPECT_EQ(Strings({"Folder: " + dir / "Music/Live" + "  Leaf: Live", "Folder: cancelled"}),
               lines);
+    EXPECT_EQ(desktop::kRecentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
 }
 
 // "Colour..." (two Tabs on). The chooser opens on blue, the colour stored last (none yet),

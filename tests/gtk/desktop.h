@@ -100,7 +100,7 @@ protected:
                 {"XDG_DATA_HOME", dir / "data"},  // where GTK lists recent files
                 {"DISPLAY", display->name()},
                 {"WAYLAND_DISPLAY", ""},
-                {"NO_AT_BRIDGE", "1"},             // no accessibility bus on a virtual display
+                {"NO_AT_BRIDGE", "1"},  // no accessibility bus (accessibility_test.py has one)
                 {"GSETTINGS_BACKEND", "memory"}};  // GTK's own settings stay in the run
     }
     testproc::Result Xdotool(Strings args) const {

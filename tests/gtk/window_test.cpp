@@ -13,7 +13,7 @@
 
 #include "desktop.h"
 #include "resource.h"
-#include "ui/gtk/gtk_module.h"
+#include "ui/gtk/gtk_private.h"
 #include "user32/window_model.h"
 
 namespace {
@@ -75,7 +75,8 @@ INT_PTR Show(int id, HWND owner, Body body) {
 }
 
 // The client area and each control have their template rectangles, turned into pixels with
-// the base units of the font the widgets draw with, measured here on their own.
+// the base units of the font the widgets draw with, measured here on their own; each text
+// shows whole within its control.
 void ExpectTemplateRects(HWND dlg) {
     const standin::Window* d = standin::FromHandle(dlg);
     GtkWidget* client = gtk_bin_get_child(GTK_BIN(Widget(dlg)));
@@ -99,11 +100,32 @@ void ExpectTemplateRects(HWND dlg) {
         GtkWidget* w = Widget(hwnd);
         int cx = -1, cy = -1;
         gtk_widget_translate_coordinates(w, client, 0, 0, &cx, &cy);
-        EXPECT_EQ(std::tuple(MulDiv(c->x, x, 4), MulDiv(c->y, y, 8), MulDiv(c->cx, x, 4),
-                             MulDiv(c->cy, y, 8)),
-                  std::tuple(cx, cy, gtk_widget_get_allocated_width(w),
-                             gtk_widget_get_allocated_height(w))) << c->text;
+        EXPECT_EQ(std::pair(MulDiv(c->x, x, 4), MulDiv(c->y, y, 8)), std::pair(cx, cy)) << c->text;
+        if (GTK_IS_IMAGE(w))
+            continue;  // an icon takes its own size, as on Windows
+        EXPECT_EQ(std::pair(MulDiv(c->cx, x, 4), MulDiv(c->cy, y, 8)),
+                  std::pair(gtk_widget_get_allocated_width(w), gtk_widget_get_allocated_height(w)))
+            << c->text;
+        GtkWidget* text = GTK_IS_BIN(w) ? gtk_bin_get_child(GTK_BIN(w)) : w;
+        if (GTK_IS_LABEL(text)) {
+            PangoLayout* shown = gtk_label_get_layout(GTK_LABEL(text));
+            int width = 0, height = 0;
+            pango_layout_get_pixel_size(shown, &width, &height);
+            EXPECT_FALSE(pango_layout_is_ellipsized(shown)) << c->text;
+            EXPECT_LE(width, gtk_widget_get_allocated_width(w)) << c->text;
+            EXPECT_LE(height, gtk_widget_get_allocated_height(w)) << c->text;
+        }
     }
+}
+
+// The sides of the images the window manager is offered as the window's icon.
+std::vector<int> IconSides(HWND dlg) {
+    std::vector<int> sides;
+    GList* icons = gtk_window_get_icon_list(GTK_WINDOW(Widget(dlg)));
+    for (GList* i = icons; i != nullptr; i = i->next)
+        sides.push_back(gdk_pixbuf_get_width(GDK_PIXBUF(i->data)));
+    g_list_free(icons);
+    return sides;
 }
 
 class GtkWindowTest : public desktop::DesktopTest {
@@ -112,7 +134,7 @@ protected:
         StartDisplay();
         setenv("DISPLAY", display->name().c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
-        setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus on a virtual display
+        setenv("NO_AT_BRIDGE", "1", 1);  // no accessibility bus here: accessibility_test.py has one
         setenv("GSETTINGS_BACKEND", "memory", 1);  // the file chooser keeps its settings here
     }
 };
@@ -125,17 +147,11 @@ protected:
 TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
     EXPECT_EQ(IDCANCEL, Show(IDD_MAIN, nullptr, [](HWND dlg) {
         GtkWidget* window = Widget(dlg);
-        gchar* font = pango_font_description_to_string(
-            pango_context_get_font_description(gtk_widget_get_pango_context(window)));
-        EXPECT_STREQ("DejaVu Sans 8", font);
-        g_free(font);
-        ExpectTemplateRects(dlg);
         int x = 0, y = 0;
         gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
         EXPECT_NEAR((1024 - gtk_widget_get_allocated_width(window)) / 2, x, 1);
         EXPECT_NEAR((768 - gtk_widget_get_allocated_height(window)) / 2, y, 1);
-        GdkPixbuf* icon = gtk_window_get_icon(GTK_WINDOW(window));
-        EXPECT_EQ(32, icon != nullptr ? gdk_pixbuf_get_width(icon) : 0);
+        EXPECT_EQ((std::vector<int>{16, 24, 32, 48, 64}), IconSides(dlg));
 
         HWND path = GetDlgItem(dlg, IDC_PATH);
         GtkEntry* entry = GTK_ENTRY(Widget(path));
@@ -156,7 +172,6 @@ TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
             int ox = -1, oy = -1;
             gdk_window_get_origin(gtk_widget_get_window(Widget(owned)), &ox, &oy);
             EXPECT_EQ(std::pair(x, y), std::pair(ox, oy));
-            ExpectTemplateRects(owned);
             HWND box = GetDlgItem(owned, IDC_NOASK);
             EXPECT_TRUE(gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Widget(box))));
             gtk_button_clicked(GTK_BUTTON(Widget(box)));
@@ -187,6 +202,76 @@ TEST_F(GtkWindowTest, DialogsStandWhereTheirTemplatesSayAndFollowTheModel) {
         gtk_main_do_event(event);
         gdk_event_free(event);
     }));
+}
+
+// The template's "MS Shell Dlg" is the desktop's font at its size: the dialogs are laid out in
+// it and grow with it, every text whole.
+TEST_F(GtkWindowTest, TemplatesTakeTheDesktopsFont) {
+    ASSERT_TRUE(gtk_init_check(nullptr, nullptr));
+    int widths[2] = {0, 0};
+    for (const int points : {10, 14}) {
+        const std::string desktop = "DejaVu Sans " + std::to_string(points);
+        g_object_set(gtk_settings_get_default(), "gtk-font-name", desktop.c_str(), nullptr);
+        Show(IDD_MAIN, nullptr, [&](HWND dlg) {
+            GtkWidget* field = Widget(GetDlgItem(dlg, IDC_PATH));
+            gchar* font = pango_font_description_to_string(
+                pango_context_get_font_description(gtk_widget_get_pango_context(field)));
+            EXPECT_EQ(desktop, font);
+            g_free(font);
+            ExpectTemplateRects(dlg);
+            widths[points / 14] = gtk_widget_get_allocated_width(Widget(dlg));
+            for (const int id : {IDD_IEEXT, IDD_ABOUT})
+                Show(id, dlg, ExpectTemplateRects);
+        });
+    }
+    EXPECT_GT(widths[1], widths[0] * 13 / 10);
+}
+
+// At four times the scale the window's icon goes up to the 256-pixel image (a PNG), and the
+// About box draws its 32-pixel icon from the 128-pixel image.
+TEST_F(GtkWindowTest, IconsAreDrawnForTheScreensScale) {
+    setenv("GDK_SCALE", "4", 1);
+    Show(IDD_ABOUT, nullptr, [](HWND dlg) {
+        EXPECT_EQ((std::vector<int>{16, 24, 32, 48, 64, 128, 256}), IconSides(dlg));
+        cairo_surface_t* surface = nullptr;
+        g_object_get(Widget(standin::FromHandle(dlg)->controls[1]), "surface", &surface, nullptr);
+        ASSERT_NE(nullptr, surface);
+        double scale = 0, unused = 0;
+        cairo_surface_get_device_scale(surface, &scale, &unused);
+        EXPECT_EQ(std::pair(128, 4.0), std::pair(cairo_image_surface_get_width(surface), scale));
+        cairo_surface_destroy(surface);
+    });
+}
+
+// The faces Windows maps to its interface font become the desktop's, at its size for the
+// template's 8 points; any other face is kept at the template's size.
+TEST(DialogFontTest, InterfaceFacesBecomeTheDesktopsFont) {
+    const struct {
+        const char* face;  // null: the template sets no font
+        WORD points, weight;
+        bool italic;
+        const char *desktop, *shown;
+    } rows[] = {
+        {"MS Shell Dlg", 8, 400, false, "Cantarell 11", "Cantarell 11"},
+        {"ms sans serif", 8, 700, false, "Cantarell 11", "Cantarell Bold 11"},
+        {"MS Shell Dlg 2", 12, 400, true, "DejaVu Sans 14", "DejaVu Sans Italic 21"},
+        {"MS Shell Dlg", 8, 0, false, "Noto Sans Semi-Bold 13px", "Noto Sans Semi-Bold 13px"},
+        {nullptr, 0, 0, false, "Cantarell 11", "Cantarell 11"},
+        {"Courier New", 10, 400, false, "Cantarell 11", "Courier New 10"},
+    };
+    for (const auto& row : rows) {
+        standin::DialogTemplate t;
+        t.hasFont = row.face != nullptr;
+        t.font = {row.points, row.weight, row.italic, standin::kDefaultCharset,
+                  row.face != nullptr ? row.face : ""};
+        PangoFontDescription* desktop = pango_font_description_from_string(row.desktop);
+        PangoFontDescription* font = standin::gtk::DialogFont(t, desktop);
+        gchar* shown = pango_font_description_to_string(font);
+        EXPECT_STREQ(row.shown, shown) << (row.face != nullptr ? row.face : "no font");
+        g_free(shown);
+        pango_font_description_free(font);
+        pango_font_description_free(desktop);
+    }
 }
 
 // The window stands at the placement asked for, or, when that lies off the screen, at the

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # tests/install/install_tree.sh SOURCE_DIR BUILD_DIR
 # `cmake --install` into a fresh prefix: exactly the files expected, the desktop entry valid,
-# the icons made from icon 103, the manual pages rendered without a warning, the README's
+# the icons made from icon 103 at each of its sizes, the manual pages rendered without a warning, the README's
 # removal command taking everything away again, and the installed program at work with the
 # build folder out of sight: it deletes a file, and asks in a window through the module that
 # it finds in lib/zapfile/, also after the whole prefix has been moved.
@@ -30,8 +30,13 @@ expected="755 bin/zapfile
 644 share/doc/zapfile/README.md
 644 share/doc/zapfile/copyright
 644 share/icons/hicolor/128x128/apps/zapfile.png
+644 share/icons/hicolor/16x16/apps/zapfile.png
+644 share/icons/hicolor/24x24/apps/zapfile.png
+644 share/icons/hicolor/256x256/apps/zapfile.png
 644 share/icons/hicolor/32x32/apps/zapfile.png
+644 share/icons/hicolor/48x48/apps/zapfile.png
 644 share/icons/hicolor/64x64/apps/zapfile.png
+644 share/icons/hicolor/scalable/apps/zapfile.svg
 644 share/man/man1/zapfile-reg.1.gz
 644 share/man/man1/zapfile.1.gz"
 actual=$(cd "$prefix" && find . -type f -printf '%m %P\n' | LC_ALL=C sort -k2)
@@ -48,15 +53,15 @@ exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
 icon=$(sed -n 's/^Icon=//p' "$entry")
 [ -f "$prefix/share/icons/hicolor/32x32/apps/$icon.png" ] || fail "Icon=$icon is not installed"
 
-# ---- The icons: icon 103 itself, and enlarged pixel for pixel ---------------------------------
+# ---- The icons: every size icon 103 holds, each its own image --------------------------------
 icons=$prefix/share/icons/hicolor
 pixels() { convert "$@" txt:- | tail -n +2; }  # the header names the file's own format
-[ "$(pixels "$icons/32x32/apps/zapfile.png")" = "$(pixels "$source/res/zapfile.ico")" ] ||
-  fail "the 32 x 32 icon is not icon 103"
-for side in 64 128; do
-  [ "$(pixels "$icons/${side}x$side/apps/zapfile.png")" = \
-    "$(pixels "$icons/32x32/apps/zapfile.png" -scale "${side}x$side")" ] ||
-    fail "the $side x $side icon is not the 32 x 32 one enlarged"
+sides=($(identify -format '%w ' "$source/res/zapfile.ico"))
+[ "${sides[*]}" = "16 24 32 48 64 128 256" ] || fail "icon 103 holds the sizes ${sides[*]}"
+for i in "${!sides[@]}"; do
+  side=${sides[$i]}
+  [ "$(pixels "$icons/${side}x$side/apps/zapfile.png")" = "$(pixels "$source/res/zapfile.ico[$i]")" ] ||
+    fail "the $side x $side icon is not icon 103's image of that size"
 done
 
 # ---- The manual pages: no warning from man or groff, and the sections a reader looks for ------

@@ -42,8 +42,13 @@ expected="-rwxr-xr-x ./usr/bin/zapfile
 -rw-r--r-- ./usr/share/doc/zapfile/changelog.Debian.gz
 -rw-r--r-- ./usr/share/doc/zapfile/copyright
 -rw-r--r-- ./usr/share/icons/hicolor/128x128/apps/zapfile.png
+-rw-r--r-- ./usr/share/icons/hicolor/16x16/apps/zapfile.png
+-rw-r--r-- ./usr/share/icons/hicolor/24x24/apps/zapfile.png
+-rw-r--r-- ./usr/share/icons/hicolor/256x256/apps/zapfile.png
 -rw-r--r-- ./usr/share/icons/hicolor/32x32/apps/zapfile.png
+-rw-r--r-- ./usr/share/icons/hicolor/48x48/apps/zapfile.png
 -rw-r--r-- ./usr/share/icons/hicolor/64x64/apps/zapfile.png
+-rw-r--r-- ./usr/share/icons/hicolor/scalable/apps/zapfile.svg
 -rw-r--r-- ./usr/share/lintian/overrides/zapfile
 -rw-r--r-- ./usr/share/man/man1/zapfile-reg.1.gz
 -rw-r--r-- ./usr/share/man/man1/zapfile.1.gz"

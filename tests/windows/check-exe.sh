@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # tests/windows/check-exe.sh
 # What zapfile.exe carries, read back from the file: a GUI program that imports only DLLs
-# every Windows has, with the three dialogs, the 32 x 32, 16-colour icon and the application
-# manifest in its resources.
+# every Windows has, with the three dialogs, the icon at seven sizes in 32-bit colour and the
+# application manifest in its resources.
 #
 #   check-exe.sh EXE OBJDUMP
 set -uo pipefail
@@ -29,9 +29,16 @@ resources=$(wrestool -l "$exe") || fail "wrestool cannot read $exe"
 for dialog in 101 102 105; do
   grep -q -- "--type=5 --name=$dialog " <<<"$resources" || fail "no dialog $dialog"
 done
-icon=$(wrestool -x --type=14 --name=103 "$exe" | icotool -l -) || fail "no icon 103"
-[ "$icon" = "--icon --index=1 --width=32 --height=32 --bit-depth=4 --palette-size=16" ] ||
-  fail "icon 103 is not one 32 x 32 image in 16 colours"
+# (icotool reads a PNG image only from a file.)
+icon=
+ico=$(mktemp "${TMPDIR:-/tmp}/zapfile-icon-XXXXXX")
+trap 'rm -f "$ico"' EXIT
+wrestool -x --type=14 --name=103 "$exe" >"$ico" && icon=$(icotool -l "$ico") || fail "no icon 103"
+expected=() index=1
+for side in 16 24 32 48 64 128 256; do
+  expected+=("--icon --index=$((index++)) --width=$side --height=$side --bit-depth=32 --palette-size=0")
+done
+[ "$icon" = "$(printf '%s\n' "${expected[@]}")" ] || fail "icon 103 holds:"$'\n'"$icon"
 
 # The manifest Windows reads at start (type 24, RT_MANIFEST; name 1), and what it asks for.
 # Its lines are joined and its comments dropped, so that each setting is seen whole and only

@@ -80,8 +80,10 @@ colour)
   ;;
 
 placement)
-  # Moved with the keyboard through the window's system menu, closed and started again.
+  # Moved with the keyboard through the window's system menu, closed and started again. (Its
+  # label shows whole.)
   begin
+  window "$main" fits
   first=$(window "$main" where | tr -d '\r')
   window "$main" keys alt+space m right right right down down return
   moved=$(window "$main" where | tr -d '\r')

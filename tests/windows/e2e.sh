@@ -3,7 +3,7 @@
 # zapfile.exe under Wine on real files, its windows answered from inside Wine by wintest.exe.
 # Runs in a Wine world (wine-world.sh run):
 #
-#   e2e.sh no-question|question|refused|main-window|ie-ext ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR
+#   e2e.sh no-question|question|refused|main-window|ie-ext|statics ZAPFILE_EXE WINTEST_EXE SCRATCH_DIR
 #
 # The world's ANSI code page is 1252 (wine-world.sh): names in other scripts reach the program
 # whole only through the UTF-8 code page its manifest asks for.
@@ -169,6 +169,23 @@ ie-ext)
   window "Ie Ext" click 1  # OK
   window "Ko Zapfile" cancel
   finish
+  ;;
+
+statics)
+  # Every static of the three dialogs shows its whole text, at 96 and at 120 DPI.
+  for dpi in 96 120; do
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
+    start "$zapfile"
+    window "Ko Zapfile" fits
+    for dialog in 1004:"Ie Ext" 1005:"About Zapfile"; do
+      window "Ko Zapfile" press "${dialog%%:*}"
+      window "${dialog#*:}" fits
+      window "${dialog#*:}" cancel
+    done
+    window "Ko Zapfile" cancel
+    finish
+  done
+  wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null
   ;;
 
 *)

@@ -12,13 +12,16 @@
 //   wintest TITLE keys KEY...   brings the window to the front and types each KEY (a letter,
 //                               left, right, up, down, return, escape, or alt+space)
 //   wintest TITLE where         prints the window's left and top on the screen
+//   wintest TITLE fits          prints the text of each static that does not show whole in its
+//                               rectangle, wrapped as the static wraps it in the dialog font
+//                               that the templates ask for ("MS Shell Dlg 2", 8 points)
 //
 // Titles and texts go in and out as UTF-8, whatever the ANSI code page of this program or of
 // the one it drives: it uses the "W" calls only, so that it reads a name in any script as the
 // other program shows it.
 //
 // Every wait is bounded by 20 s. Exit codes: 0 done, 1 the window never appeared, 2 bad
-// arguments, 3 no such control, 4 the window stayed open.
+// arguments, 3 no such control, 4 the window stayed open, 5 a static's text is cut.
 #include <windows.h>
 
 #include <cstdio>
@@ -71,6 +74,39 @@ bool Type(const wchar_t* key) {
     return true;
 }
 
+// The statics of `dialog` whose text is cut, each printed; their number.
+int CutStatics(HWND dialog) {
+    // Another program's font handle means nothing here: the same font is made anew, at this
+    // screen's resolution as the dialog manager makes it.
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                             FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Shell Dlg 2");
+    HGDIOBJ previous = SelectObject(dc, font);
+    int cut = 0;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+        wchar_t cls[16] = {};
+        GetClassNameW(c, cls, 16);
+        const LONG style = GetWindowLongW(c, GWL_STYLE);
+        if (_wcsicmp(cls, L"Static") != 0 || (style & SS_TYPEMASK) > SS_RIGHT)
+            continue;  // only the statics that show text: left, centred or right
+        wchar_t text[4096] = {};
+        SendMessageW(c, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text));
+        RECT box, need = {0, 0, 0, 0};
+        GetClientRect(c, &box);
+        need.right = box.right;
+        DrawTextW(dc, text, -1, &need,
+                  DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | (style & SS_NOPREFIX ? DT_NOPREFIX : 0));
+        if (need.right > box.right || need.bottom > box.bottom) {
+            PrintUtf8(text);
+            ++cut;
+        }
+    }
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return cut;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -78,13 +114,13 @@ int wmain(int argc, wchar_t** argv) {
     // Each action and the number of arguments it takes (-1: one or more).
     const std::pair<const wchar_t*, int> actions[] = {
         {L"click", 1}, {L"press", 1}, {L"set", 2}, {L"text", 1}, {L"cancel", 0},
-        {L"keys", -1}, {L"where", 0}};
+        {L"keys", -1}, {L"where", 0}, {L"fits", 0}};
     bool known = false;
     for (const auto& [name, count] : actions)
         known = known || (action == name && (count < 0 ? argc > 3 : argc == 3 + count));
     if (!known) {
         fprintf(stderr, "usage: wintest TITLE click ID|press ID|set ID TEXT|text ID|cancel|"
-                        "keys KEY...|where\n");
+                        "keys KEY...|where|fits\n");
         return 2;
     }
     // A dialog exists before it is shown and set up; only a visible one takes input.
@@ -99,6 +135,8 @@ int wmain(int argc, wchar_t** argv) {
         printf("%ld,%ld\n", static_cast<long>(r.left), static_cast<long>(r.top));
         return 0;
     }
+    if (action == L"fits")
+        return CutStatics(hwnd) == 0 ? 0 : 5;
     if (action == L"keys") {
         SetForegroundWindow(hwnd);
         Sleep(300);

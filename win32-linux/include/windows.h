@@ -314,6 +314,12 @@ LONG WINAPI RegCloseKey(HKEY hKey);
 #define BN_CLICKED 0
 #define ICON_SMALL 0
 #define ICON_BIG 1
+#define IMAGE_ICON 1
+#define LR_DEFAULTCOLOR 0x0000
+#define SM_CXICON 11
+#define SM_CYICON 12
+#define SM_CXSMICON 49
+#define SM_CYSMICON 50
 #define SC_CLOSE 0xF060
 
 #define MB_OK 0x00000000L
@@ -344,6 +350,8 @@ UINT WINAPI GetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPSTR lpString, int cchMa
 BOOL WINAPI SetDlgItemTextA(HWND hDlg, int nIDDlgItem, LPCSTR lpString);
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName);
+HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad);
+int WINAPI GetSystemMetrics(int nIndex);
 HWND WINAPI GetFocus(void);
 BOOL WINAPI IsWindowVisible(HWND hWnd);
 

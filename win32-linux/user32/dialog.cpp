@@ -48,9 +48,12 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent
     Window* dlg = FromHandle(hDlg);
     standin::RunningDialogs().push_back(hDlg);
     HWND first = standin::FirstTabStop(hDlg);
-    // A TRUE answer asks the dialog manager to focus the first tab stop.
-    if (lpDialogFunc(hDlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), dwInitParam) &&
-        !dlg->ended)
+    // A TRUE answer asks the dialog manager to focus the first tab stop. FALSE leaves the
+    // focus to the procedure, which here cannot set one (the stand-in has no SetFocus): such a
+    // dialog starts on its first tab stop too, rather than on no control, which a screen
+    // reader announces as the bare window, its texts unread.
+    lpDialogFunc(hDlg, WM_INITDIALOG, reinterpret_cast<WPARAM>(first), dwInitParam);
+    if (!dlg->ended)
         dlg->focus = first;
     INT_PTR result = -1;
     if (dlg->ended) {

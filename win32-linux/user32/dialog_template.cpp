@@ -4,6 +4,8 @@
 // fail cleanly rather than read past its end, so each field is checked before it is read.
 #include "user32/dialog_template.h"
 
+#include <cstring>
+
 namespace standin {
 namespace {
 
@@ -127,7 +129,20 @@ bool LoadDialogTemplate(LPCSTR name, DialogTemplate* out) {
         *out = DialogTemplate();
         return false;
     }
-    return ParseDialogTemplate(bytes.data, bytes.size, out);
+    if (!ParseDialogTemplate(bytes.data, bytes.size, out))
+        return false;
+    // The descriptions: a WORD identifier, then the text and its NUL, one after another.
+    if (FindResourceBytes(kDescriptionsType, name, &bytes))
+        for (size_t pos = 0; pos + 2 < bytes.size;) {
+            const WORD id = ReadWord(bytes.data + pos);
+            const auto* text = reinterpret_cast<const char*>(bytes.data + pos + 2);
+            const size_t length = strnlen(text, bytes.size - pos - 2);
+            for (DialogItem& item : out->items)
+                if (static_cast<WORD>(item.id) == id)
+                    item.description.assign(text, length);
+            pos += 2 + length + 1;
+        }
+    return true;
 }
 
 }  // namespace standin

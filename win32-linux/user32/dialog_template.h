@@ -49,6 +49,7 @@ struct DialogItem {
     ResourceName windowClass;  // an ordinal is a predefined class: 0x80 button, 0x81 edit, ...
     ResourceName text;         // an ordinal names a resource, as for an SS_ICON static
     std::vector<BYTE> creationData;
+    std::string description;   // from the dialog's descriptions, if any (UTF-8)
 };
 
 struct DialogTemplate {
@@ -79,8 +80,13 @@ bool ParseDialogTemplate(const unsigned char* data, size_t size, DialogTemplate*
 size_t ParseDialogItem(const unsigned char* data, size_t size, size_t offset, bool extended,
                        DialogItem* out);
 
+// What a screen reader says of a control whose text says little ("..."): a resource of this
+// type and the dialog's name lists each such control's identifier and description. Windows
+// passes over it; the window backends that can give a control a description do.
+constexpr char kDescriptionsType[] = "DESCRIPTIONS";
+
 // Finds the RT_DIALOG resource `name` (MAKEINTRESOURCE(id) or a string) in the resources
-// linked into this binary and reads it.
+// linked into this binary and reads it, with the descriptions of the same name.
 bool LoadDialogTemplate(LPCSTR name, DialogTemplate* out);
 
 }  // namespace standin

@@ -1,10 +1,12 @@
 // win32-linux/user32/icons.cpp
 //
-// LoadIconA over the linked resources: the group icon's best image for a 32 x 32 icon, kept
-// for the life of the process and decoded into RGBA pixels when a window first shows it.
-// The image bytes come from a file, so every read is checked against the end first.
+// LoadIconA and LoadImageA over the linked resources: the group icon's best image for the
+// size asked for (32 x 32 for LoadIconA), kept for the life of the process and decoded into
+// RGBA pixels when a window first shows it. The image bytes come from a file, so every read
+// is checked against the end first.
 #include "user32/resources.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -17,13 +19,15 @@ constexpr WORD kGroupIconType = 1;
 constexpr size_t kBitmapInfoHeader = 40;  // BITMAPINFOHEADER
 constexpr DWORD kBiRgb = 0;
 constexpr int kMaxIconSide = 256;
-constexpr int kWantedIconSide = 32;       // SM_CXICON on a usual screen
+constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr size_t kPngHeaderEnd = 33;      // the signature, then the IHDR chunk
 
 // An icon is found when it is loaded but decoded only when a window first draws it: the
 // command-line deletion loads the icon and never shows it.
 struct LoadedIcon {
-    const unsigned char* image;  // which resource image it came from
+    ResourceBytes image;         // which resource image it came from
     ResourceName name;           // the name it was asked for, as stored for comparison
+    int side;                    // the size it was asked for
     ResourceBytes source;        // the RT_ICON image picked from the group
     bool decoded = false;
     bool valid = false;
@@ -46,9 +50,9 @@ bool SameKey(const ResourceName& a, const ResourceName& b) {
 
 HICON HandleOf(LoadedIcon* loaded) { return reinterpret_cast<HICON>(&loaded->icon); }
 
-// The group's best RT_ICON image, in the linked resources (whose entries are read once) or in
-// another image.
-bool FindIconImage(ResourceBytes image, LPCSTR name, ResourceBytes* out) {
+// The group's best RT_ICON image for `side`, in the linked resources (whose entries are read
+// once) or in another image.
+bool FindIconImage(ResourceBytes image, LPCSTR name, int side, ResourceBytes* out) {
     const bool linked = image.data == LinkedResourceImage().data;
     auto find = [&](LPCSTR type, LPCSTR wanted, ResourceBytes* found) {
         return linked ? FindResourceBytes(type, wanted, found)
@@ -57,24 +61,26 @@ bool FindIconImage(ResourceBytes image, LPCSTR name, ResourceBytes* out) {
     ResourceBytes group;
     if (!find(RT_GROUP_ICON, name, &group)) return false;
     WORD iconId = 0;
-    if (!PickGroupIconEntry(group, &iconId)) return false;
+    if (!PickGroupIconEntry(group, side, &iconId)) return false;
     return find(RT_ICON, MAKEINTRESOURCE(iconId), out);
 }
 
-HICON LoadIconCached(ResourceBytes image, LPCSTR name) {
+HICON LoadIconCached(ResourceBytes image, LPCSTR name, int side) {
     if (name == nullptr) return nullptr;
     ResourceName key = ResourceKey(name);
     IconTable& table = Icons();
     std::lock_guard<std::mutex> guard(table.lock);
     for (const auto& loaded : table.icons) {
-        if (loaded->image == image.data && SameKey(loaded->name, key)) {
+        if (loaded->image.data == image.data && SameKey(loaded->name, key) &&
+            loaded->side == side) {
             return HandleOf(loaded.get());
         }
     }
     auto loaded = std::make_unique<LoadedIcon>();
-    loaded->image = image.data;
+    loaded->image = image;
     loaded->name = key;
-    if (!FindIconImage(image, name, &loaded->source)) return nullptr;
+    loaded->side = side;
+    if (!FindIconImage(image, name, side, &loaded->source)) return nullptr;
     table.icons.push_back(std::move(loaded));
     return HandleOf(table.icons.back().get());
 }
@@ -112,7 +118,7 @@ bool PixelColour(const unsigned char* row, int x, int bitCount, const unsigned c
 
 }  // namespace
 
-bool PickGroupIconEntry(ResourceBytes group, WORD* iconId) {
+bool PickGroupIconEntry(ResourceBytes group, int side, WORD* iconId) {
     if (group.data == nullptr || group.size < kGroupIconHeader) return false;
     const unsigned char* p = group.data;
     if (ReadWord(p) != 0 || ReadWord(p + 2) != kGroupIconType) return false;
@@ -131,8 +137,8 @@ bool PickGroupIconEntry(ResourceBytes group, WORD* iconId) {
             // Old directories give only the number of colours.
             for (int colours = e[2]; colours > 1; colours >>= 1) ++bits;
         }
-        int dw = width > kWantedIconSide ? width - kWantedIconSide : kWantedIconSide - width;
-        int dh = height > kWantedIconSide ? height - kWantedIconSide : kWantedIconSide - height;
+        int dw = width > side ? width - side : side - width;
+        int dh = height > side ? height - side : side - height;
         int distance = dw + dh;
         if (!found || distance < bestDistance || (distance == bestDistance && bits > bestBits)) {
             found = true;
@@ -146,6 +152,19 @@ bool PickGroupIconEntry(ResourceBytes group, WORD* iconId) {
 
 bool DecodeIconImage(ResourceBytes image, IconImage* out) {
     const unsigned char* p = image.data;
+    // A PNG image is handed on as it is, its size read from its header; a window backend
+    // decodes it.
+    if (p != nullptr && image.size >= kPngHeaderEnd &&
+        std::equal(kPngSignature, kPngSignature + 8, p) && std::equal(p + 12, p + 16, "IHDR")) {
+        const auto bigEndian = [](const unsigned char* q) {
+            return static_cast<DWORD>(q[0]) << 24 | q[1] << 16 | q[2] << 8 | q[3];
+        };
+        const DWORD width = bigEndian(p + 16), height = bigEndian(p + 20);
+        if (width == 0 || width > kMaxIconSide || height == 0 || height > kMaxIconSide)
+            return false;
+        *out = IconImage{static_cast<int>(width), static_cast<int>(height), 32, 0, {}, image};
+        return true;
+    }
     if (p == nullptr || image.size < kBitmapInfoHeader) return false;
     DWORD headerSize = ReadDword(p);
     if (headerSize < kBitmapInfoHeader || headerSize > image.size) return false;
@@ -219,8 +238,24 @@ bool DecodeIconImage(ResourceBytes image, IconImage* out) {
     return true;
 }
 
-HICON LoadIconFromImage(ResourceBytes image, LPCSTR name) {
-    return LoadIconCached(image, name);
+HICON LoadIconFromImage(ResourceBytes image, LPCSTR name, int side) {
+    return LoadIconCached(image, name, side);
+}
+
+HICON IconAtSize(HICON icon, int side) {
+    ResourceBytes image;
+    ResourceName name;
+    {
+        IconTable& table = Icons();
+        std::lock_guard<std::mutex> guard(table.lock);
+        auto it = std::find_if(table.icons.begin(), table.icons.end(),
+                               [&](const auto& loaded) { return HandleOf(loaded.get()) == icon; });
+        if (it == table.icons.end()) return nullptr;
+        image = (*it)->image;
+        name = (*it)->name;
+    }
+    return LoadIconCached(image, name.isOrdinal ? MAKEINTRESOURCE(name.ordinal) : name.text.c_str(),
+                          side);
 }
 
 const IconImage* IconFromHandle(HICON icon) {
@@ -244,5 +279,33 @@ const IconImage* IconFromHandle(HICON icon) {
 // system's predefined icons (IDI_APPLICATION and the like) are not available.
 HICON WINAPI LoadIconA(HINSTANCE hInstance, LPCSTR lpIconName) {
     (void)hInstance;
-    return standin::LoadIconCached(standin::LinkedResourceImage(), lpIconName);
+    return standin::LoadIconCached(standin::LinkedResourceImage(), lpIconName,
+                                   GetSystemMetrics(SM_CXICON));
+}
+
+// Icons only, from the program's resources; a size of 0 is the system's icon size.
+HANDLE WINAPI LoadImageA(HINSTANCE hInst, LPCSTR name, UINT type, int cx, int cy, UINT fuLoad) {
+    (void)hInst;
+    (void)cy;
+    (void)fuLoad;
+    if (type != IMAGE_ICON) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return standin::LoadIconCached(standin::LinkedResourceImage(), name,
+                                   cx > 0 ? cx : GetSystemMetrics(SM_CXICON));
+}
+
+// The sizes a screen of 96 DPI has; the window backends scale on their own.
+int WINAPI GetSystemMetrics(int nIndex) {
+    switch (nIndex) {
+    case SM_CXICON:
+    case SM_CYICON:
+        return 32;
+    case SM_CXSMICON:
+    case SM_CYSMICON:
+        return 16;
+    default:
+        return 0;
+    }
 }

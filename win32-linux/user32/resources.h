@@ -85,31 +85,38 @@ bool ReadUtf16String(const unsigned char* data, size_t size, size_t* offset, std
 // A decoded icon: the pixels in RGBA order (4 bytes a pixel, top row first), alpha 0 where the
 // icon's mask lets the background through and 255 elsewhere (32-bit images give their own
 // alpha). bitCount and colorCount describe the image as stored (colorCount 0 above 8 bits).
+// A PNG image is not decoded here: rgba stays empty and png holds its bytes.
 struct IconImage {
     int width = 0;
     int height = 0;
     int bitCount = 0;
     int colorCount = 0;
     std::vector<uint8_t> rgba;
+    ResourceBytes png;
 };
 
 // Decodes one RT_ICON image: a BITMAPINFOHEADER, the palette, the colour bits (1, 4, 8, 24
-// or 32 bits a pixel, uncompressed) and the 1-bit AND mask, rows stored bottom-up. PNG-coded
-// images are not supported. False for anything truncated or malformed.
+// or 32 bits a pixel, uncompressed) and the 1-bit AND mask, rows stored bottom-up; or a PNG,
+// of which only the size is read. False for anything truncated or malformed.
 bool DecodeIconImage(ResourceBytes image, IconImage* out);
 
-// From an RT_GROUP_ICON directory, the id of the RT_ICON image that suits a 32 x 32 icon best:
-// that size if there, else the nearest, and among equals the most colours.
-bool PickGroupIconEntry(ResourceBytes group, WORD* iconId);
+// From an RT_GROUP_ICON directory, the id of the RT_ICON image that suits a `side` x `side`
+// icon best: that size if there, else the nearest, and among equals the most colours.
+bool PickGroupIconEntry(ResourceBytes group, int side, WORD* iconId);
 
-// LoadIconA on an explicit image: looks up the group icon and the image it picks, and keeps
-// them for the life of the process; the image is decoded on its first use. The same image
-// and name give the same handle; the image is known by its address, so one image must not be
-// replaced by another in its place. NULL if the icon or its image is missing.
-HICON LoadIconFromImage(ResourceBytes image, LPCSTR name);
+// LoadImageA of an icon from an explicit image: looks up the group icon and the image it
+// picks for `side`, and keeps them for the life of the process; the image is decoded on its
+// first use. The same image, name and side give the same handle; the image is known by its
+// address, so one image must not be replaced by another in its place. NULL if the icon or its
+// image is missing.
+HICON LoadIconFromImage(ResourceBytes image, LPCSTR name, int side);
 
-// The decoded icon behind a handle from LoadIconA, or nullptr for anything else and for an
-// image that cannot be decoded.
+// The same icon (the same group of the same image) loaded for another size; NULL for a handle
+// that is not an icon.
+HICON IconAtSize(HICON icon, int side);
+
+// The decoded icon behind a handle from LoadIconA or LoadImageA, or nullptr for anything else
+// and for an image that cannot be decoded.
 const IconImage* IconFromHandle(HICON icon);
 
 }  // namespace standin

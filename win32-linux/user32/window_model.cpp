@@ -77,6 +77,7 @@ HWND CreateDialogWindow(const DialogTemplate& layout, HWND owner, DLGPROC proc) 
             ctl->text = item.text.text;
         ctl->style = item.style;
         ctl->exStyle = item.exStyle;
+        ctl->description = item.description;
         ctl->x = item.x;
         ctl->y = item.y;
         ctl->cx = item.cx;

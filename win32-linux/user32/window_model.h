@@ -22,6 +22,7 @@ struct Window {
     int id = 0;              // a control's identifier (-1 for most statics)
     std::string className;   // "button", "edit", "static", or "#32770" for a dialog
     std::string text;        // narrow text; for an SS_ICON static, empty
+    std::string description;  // what a screen reader says of it besides its text
     int iconId = 0;          // an SS_ICON static's icon resource
     DWORD style = 0;
     DWORD exStyle = 0;

@@ -40,7 +40,7 @@ struct Dialog {
 const Dialog kDialogs[] = {
     {IDD_MAIN, kBox | WS_MINIMIZEBOX | DS_CENTER, 184, 66, "Ko Zapfile",
      {{IDC_BROWSE, kButton, "...", 162, 18, 13, 14, kPush},
-      {IDC_STATIC, kStatic, "Select file to delete:", 6, 6, 65, 8, kLabel},
+      {IDC_STATIC, kStatic, "Select file to delete:", 6, 6, 156, 8, kLabel},  // as the field
       {IDC_PATH, kEdit, "", 6, 18, 156, 14, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
       {IDC_IEEXT, kButton, "Ie Ext", 30, 36, 30, 14, kPush},
       {IDC_DELETE, kButton, "Delete!", 114, 36, 42, 14, kPush},
@@ -50,7 +50,7 @@ const Dialog kDialogs[] = {
      {{IDOK, kButton, "OK", 60, 48, 42, 14, kOk},
       {IDC_STATIC, kStatic, "#103", 6, 12, 20, 20, SS_ICON},  // the icon, IDI_APP
       {IDC_STATIC, kStatic, "Ko Zapfile", 30, 6, 51, 8, kLabel},
-      {IDC_STATIC, kStatic, "Version 0.3 (Build 20060208)", 30, 18, 93, 8, kLabel},
+      {IDC_STATIC, kStatic, "Version 0.3 (Build 20060208)", 30, 18, 122, 8, kLabel},  // as below
       {IDC_STATIC, kStatic, nullptr, 30, 30, 122, 8, kLabel}}},  // a notice of any text
     {IDD_IEEXT, kBox, 76, 101, "Ie Ext",
      {{IDOK, kButton, "OK", 12, 78, 50, 14, kOk},

@@ -1,7 +1,7 @@
 // win32-linux/ui/gtk/color_chooser.cpp
 // The colour dialog as GTK's colour chooser, modal to the dialog that owns it: the basic
-// colours in six rows of eight, the program's sixteen custom colours in two rows below them,
-// the initial colour selected.
+// colours in six rows of eight, the program's sixteen custom colours in two rows below them
+// under the heading "Custom colours:", the initial colour selected.
 #include "ui/gtk/gtk_private.h"
 
 #include <algorithm>
@@ -38,6 +38,51 @@ COLORREF FromRgba(const GdkRGBA& rgba) {
     return RGB(Channel(rgba.red), Channel(rgba.green), Channel(rgba.blue));
 }
 
+// The grids of swatches below `widget`, in the order they stand.
+void FindPalettes(GtkWidget* widget, gpointer grids) {
+    if (GTK_IS_GRID(widget))
+        static_cast<std::vector<GtkWidget*>*>(grids)->push_back(widget);
+    else if (GTK_IS_CONTAINER(widget))
+        gtk_container_forall(GTK_CONTAINER(widget), FindPalettes, grids);
+}
+
+// GTK names each swatch by its colour alone and gives a palette no heading. The custom colours,
+// the second palette, get the heading the Windows dialog has, and each swatch a name that
+// says which custom colour it is.
+void NameCustomColors(GtkWidget* chooser, const COLORREF* custom) {
+    std::vector<GtkWidget*> grids;
+    FindPalettes(chooser, &grids);
+    GtkWidget* box = grids.size() >= 2 ? gtk_widget_get_parent(grids[1]) : nullptr;
+    if (!GTK_IS_BOX(box))
+        return;
+    GtkWidget* heading = gtk_label_new("Custom colours:");
+    gtk_widget_set_halign(heading, GTK_ALIGN_START);
+    gtk_widget_set_margin_top(heading, 12);
+    gtk_box_pack_start(GTK_BOX(box), heading, FALSE, TRUE, 0);
+    int position = 0;
+    gtk_container_child_get(GTK_CONTAINER(box), grids[1], "position", &position, nullptr);
+    gtk_box_reorder_child(GTK_BOX(box), heading, position);
+    gtk_widget_show(heading);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(heading), grids[1]);
+    atk_object_set_name(gtk_widget_get_accessible(grids[1]), "Custom colours:");
+    GList* swatches = gtk_container_get_children(GTK_CONTAINER(grids[1]));
+    for (GList* s = swatches; s != nullptr; s = s->next) {
+        int left = 0, top = 0;
+        gtk_container_child_get(GTK_CONTAINER(grids[1]), GTK_WIDGET(s->data), "left-attach", &left,
+                                "top-attach", &top, nullptr);
+        const int i = top * kPerRow + left;
+        if (i < 0 || i >= kCustomColors)
+            continue;
+        const auto percent = [](BYTE v) { return v * 100 / 255; };
+        gchar* name = g_strdup_printf("Custom colour %d: Red %d%%, Green %d%%, Blue %d%%", i + 1,
+                                      percent(GetRValue(custom[i])), percent(GetGValue(custom[i])),
+                                      percent(GetBValue(custom[i])));
+        atk_object_set_name(gtk_widget_get_accessible(GTK_WIDGET(s->data)), name);
+        g_free(name);
+    }
+    g_list_free(swatches);
+}
+
 }  // namespace
 
 bool ChooseColor(HWND owner, COLORREF* rgb, const COLORREF* custom, bool* mixed) {
@@ -58,6 +103,7 @@ bool ChooseColor(HWND owner, COLORREF* rgb, const COLORREF* custom, bool* mixed)
                                   palette.data());
     gtk_color_chooser_add_palette(colors, GTK_ORIENTATION_HORIZONTAL, kPerRow, kCustomColors,
                                   palette.data() + nBasic);
+    NameCustomColors(chooser, custom);
     const GdkRGBA initial = ToRgba(*rgb);
     gtk_color_chooser_set_rgba(colors, &initial);
     const bool chosen = gtk_dialog_run(GTK_DIALOG(chooser)) == GTK_RESPONSE_OK;

@@ -130,17 +130,35 @@ GtkWidget* MakeEdit(Dialog* d, const Window* w) {
     return entry;
 }
 
-GtkWidget* MakeStatic(const Window* w) {
-    if ((w->style & SS_TYPEMASK) == SS_ICON) {
-        // An icon static takes the icon's own size, as on Windows.
-        GdkPixbuf* pixbuf = PixbufOf(g_host->loadIcon(w->iconId));
-        GtkWidget* image = gtk_image_new_from_pixbuf(pixbuf);
-        if (pixbuf != nullptr)
-            g_object_unref(pixbuf);
-        gtk_widget_set_halign(image, GTK_ALIGN_START);
-        gtk_widget_set_valign(image, GTK_ALIGN_START);
-        return image;
+// An icon static takes the icon's own size, as on Windows, drawn from the image made for the
+// screen's scale (64 pixels for a 32-pixel icon at twice the scale).
+GtkWidget* MakeIcon(const Dialog* d, const Window* w) {
+    const HICON icon = g_host->loadIcon(w->iconId);
+    const IconImage* shown = g_host->iconFromHandle(icon);
+    const int side = shown != nullptr ? shown->width : 0;
+    const int scale = gtk_widget_get_scale_factor(d->window);
+    GdkPixbuf* pixbuf = side > 0 ? PixbufOf(g_host->iconAtSize(icon, side * scale)) : nullptr;
+    if (pixbuf != nullptr && gdk_pixbuf_get_width(pixbuf) != side * scale) {
+        GdkPixbuf* scaled = gdk_pixbuf_scale_simple(pixbuf, side * scale, side * scale,
+                                                    GDK_INTERP_HYPER);
+        g_object_unref(pixbuf);
+        pixbuf = scaled;
     }
+    cairo_surface_t* surface =
+        pixbuf != nullptr ? gdk_cairo_surface_create_from_pixbuf(pixbuf, scale, nullptr) : nullptr;
+    GtkWidget* image = gtk_image_new_from_surface(surface);
+    if (surface != nullptr)
+        cairo_surface_destroy(surface);
+    if (pixbuf != nullptr)
+        g_object_unref(pixbuf);
+    gtk_widget_set_halign(image, GTK_ALIGN_START);
+    gtk_widget_set_valign(image, GTK_ALIGN_START);
+    return image;
+}
+
+GtkWidget* MakeStatic(const Dialog* d, const Window* w) {
+    if ((w->style & SS_TYPEMASK) == SS_ICON)
+        return MakeIcon(d, w);
     const std::string text = Utf8(w->text.c_str());
     GtkWidget* label = (w->style & kSsNoPrefix)
                            ? gtk_label_new(text.c_str())
@@ -181,6 +199,9 @@ void Sync(Dialog* d, HWND hwnd) {
                 gtk_label_set_text(GTK_LABEL(widget), shown.c_str());
             else
                 gtk_label_set_text_with_mnemonic(GTK_LABEL(widget), shown.c_str());
+            if (GtkWidget* field = gtk_label_get_mnemonic_widget(GTK_LABEL(widget)))
+                atk_object_set_name(gtk_widget_get_accessible(field),
+                                    gtk_label_get_text(GTK_LABEL(widget)));
         }
     }
     d->syncing = false;
@@ -235,12 +256,36 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data) {
     }
 }
 
+// What a screen reader needs besides the widgets themselves. The window is a dialog. A field
+// is named by the static text just before it in the template, as Windows names it, and the
+// two are linked both ways; a control with a description has it; the default push button is
+// GTK's default widget, which themes draw as such and screen readers report.
+void DescribeControls(Dialog* d) {
+    atk_object_set_role(gtk_widget_get_accessible(d->window), ATK_ROLE_DIALOG);
+    GtkWidget* before = nullptr;  // the widget of the control before, when a text static's
+    for (const Control& c : d->controls) {
+        const Window* w = g_host->fromHandle(c.hwnd);
+        AtkObject* accessible = gtk_widget_get_accessible(c.widget);
+        if (w->className == "edit" && before != nullptr) {
+            gtk_label_set_mnemonic_widget(GTK_LABEL(before), c.widget);
+            atk_object_set_name(accessible, gtk_label_get_text(GTK_LABEL(before)));
+        }
+        if (!w->description.empty())
+            atk_object_set_description(accessible, Utf8(w->description.c_str()).c_str());
+        if (w->className == "button" && (w->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            gtk_widget_set_can_default(c.widget, TRUE);
+            gtk_window_set_default(GTK_WINDOW(d->window), c.widget);
+        }
+        before = GTK_IS_LABEL(c.widget) ? c.widget : nullptr;
+    }
+}
+
 GtkWidget* MakeControl(Dialog* d, const Window* w) {
     if (w->className == "button")
         return MakeButton(d, w);
     if (w->className == "edit")
         return MakeEdit(d, w);
-    return MakeStatic(w);
+    return MakeStatic(d, w);
 }
 
 }  // namespace standin::gtk

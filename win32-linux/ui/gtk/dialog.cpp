@@ -5,43 +5,18 @@
 // the Host table.
 #include "ui/gtk/gtk_private.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace standin::gtk {
 namespace {
 
-constexpr int kDefaultPointSize = 8;
-
-// Windows maps these faces to its own sans user-interface font; DejaVu Sans is the sans font
-// that every Debian desktop has (fonts-dejavu-core), of much the same width.
-constexpr const char* kWindowsSansFaces[] = {"MS Shell Dlg", "MS Shell Dlg 2", "MS Sans Serif",
-                                             "Microsoft Sans Serif", "Tahoma", "Segoe UI",
-                                             "System"};
-constexpr char kSansFamily[] = "DejaVu Sans";
-
 // Win32 MulDiv: the product over the divisor, rounded half away from zero.
 int MulDiv(int number, int numerator, int denominator) {
     const long long product = static_cast<long long>(number) * numerator;
     const long long half = denominator / 2;
     return static_cast<int>((product >= 0 ? product + half : product - half) / denominator);
-}
-
-std::string FontFamily(const DialogTemplate& t) {
-    if (!t.hasFont || t.font.typeface.empty())
-        return kSansFamily;
-    for (const char* face : kWindowsSansFaces)
-        if (g_ascii_strcasecmp(face, t.font.typeface.c_str()) == 0)
-            return kSansFamily;
-    std::string family;
-    for (char c : t.font.typeface)  // it goes into CSS between quotes
-        if (c != '"' && c != '\\')
-            family += c;
-    return family;
-}
-
-int PointSize(const DialogTemplate& t) {
-    return t.hasFont && t.font.pointSize > 0 ? t.font.pointSize : kDefaultPointSize;
 }
 
 // The dialog's base units as Windows computes them: the average width of the 52 letters,
@@ -63,18 +38,32 @@ void MeasureBaseUnits(Dialog* d, const PangoFontDescription* font) {
 
 // The dialog's font on every widget, and controls trimmed to the size Windows draws them
 // at: the theme's paddings and minimum sizes would not fit a 14-unit button or field.
-GtkCssProvider* DialogStyle(const DialogTemplate& t) {
-    const bool bold = t.hasFont && t.font.weight >= 600;
-    const bool italic = t.hasFont && t.font.italic;
+GtkCssProvider* DialogStyle(const PangoFontDescription* font) {
+    // Each of the families (a desktop's font may list several, split by commas) goes into CSS
+    // between quotes.
+    std::string family = "\"";
+    for (const char* c = pango_font_description_get_family(font); *c != '\0'; ++c)
+        if (*c == ',')
+            family += "\", \"";
+        else if (*c != '"' && *c != '\\')
+            family += *c;
+    family += '"';
+    // CSS takes weights in hundreds, and a size with a dot whatever the locale.
+    const int weight =
+        std::clamp((pango_font_description_get_weight(font) + 50) / 100 * 100, 100, 900);
+    char size[G_ASCII_DTOSTR_BUF_SIZE];
+    g_ascii_formatd(size, sizeof size, "%g",
+                    static_cast<double>(pango_font_description_get_size(font)) / PANGO_SCALE);
     char css[512];
     snprintf(css, sizeof css,
-             "* { font-family: \"%s\"; font-size: %dpt; font-weight: %s; font-style: %s; }\n"
+             "* { font-family: %s; font-size: %s%s; font-weight: %d; font-style: %s; }\n"
              "button { padding: 0 2px; min-height: 0; min-width: 0; }\n"
              "entry { padding: 0 3px; min-height: 0; min-width: 0; }\n"
              "checkbutton { padding: 0; }\n"
              "checkbutton check { margin: 0 4px 0 0; }\n",
-             FontFamily(t).c_str(), PointSize(t), bold ? "bold" : "normal",
-             italic ? "italic" : "normal");
+             family.c_str(), size, pango_font_description_get_size_is_absolute(font) ? "px" : "pt",
+             weight,
+             pango_font_description_get_style(font) == PANGO_STYLE_ITALIC ? "italic" : "normal");
     GtkCssProvider* provider = gtk_css_provider_new();
     gtk_css_provider_load_from_data(provider, css, -1, nullptr);
     return provider;
@@ -88,23 +77,37 @@ void ApplyStyle(GtkWidget* widget, gpointer provider) {
         gtk_container_forall(GTK_CONTAINER(widget), ApplyStyle, provider);
 }
 
-// A window's icon is its own (WM_SETICON), else its owner's, as GTK does for a transient.
-HICON WindowIcon(HWND hwnd) {
-    for (const Window* w = g_host->fromHandle(hwnd); w != nullptr;
-         w = g_host->fromHandle(w->parent)) {
-        if (w->iconBig != nullptr)
-            return w->iconBig;
-        if (w->iconSmall != nullptr)
-            return w->iconSmall;
-    }
-    return nullptr;
-}
-
+// A window's icons are its own (WM_SETICON), else its owner's, as GTK does for a transient.
+// The window manager is given the sizes of their groups that a title bar or a task bar may
+// draw, up to 64 pixels times the screen's scale, and picks what suits it. (The larger ones,
+// for launchers, are the desktop's icon theme's: at every start they cost the window a
+// hundredth of a second on its way to the screen.)
 void UpdateWindowIcon(Dialog* d) {
-    GdkPixbuf* pixbuf = PixbufOf(WindowIcon(d->hwnd));
-    gtk_window_set_icon(GTK_WINDOW(d->window), pixbuf);
-    if (pixbuf != nullptr)
-        g_object_unref(pixbuf);
+    HICON icons[2] = {nullptr, nullptr};
+    for (const Window* w = g_host->fromHandle(d->hwnd); w != nullptr && !icons[0] && !icons[1];
+         w = g_host->fromHandle(w->parent))
+        icons[0] = w->iconBig, icons[1] = w->iconSmall;
+    if (icons[0] == d->icons[0] && icons[1] == d->icons[1])
+        return;
+    d->icons[0] = icons[0];
+    d->icons[1] = icons[1];
+    const int largest = 64 * gtk_widget_get_scale_factor(d->window);
+    GList* list = nullptr;
+    for (HICON icon : icons)
+        for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+            if (side > largest)
+                break;
+            GdkPixbuf* pixbuf = PixbufOf(icon != nullptr ? g_host->iconAtSize(icon, side) : nullptr);
+            bool known = pixbuf == nullptr;
+            for (GList* l = list; l != nullptr && !known; l = l->next)
+                known = gdk_pixbuf_get_width(GDK_PIXBUF(l->data)) == gdk_pixbuf_get_width(pixbuf);
+            if (known && pixbuf != nullptr)
+                g_object_unref(pixbuf);
+            else if (!known)
+                list = g_list_append(list, pixbuf);
+        }
+    gtk_window_set_icon_list(GTK_WINDOW(d->window), list);
+    g_list_free_full(list, g_object_unref);
 }
 
 // The owner's client area, in screen coordinates.
@@ -120,15 +123,10 @@ void Build(Dialog* d, const Window* dlg) {
     const DialogTemplate& t = dlg->layout;
     d->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(d->window);
-    PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, FontFamily(t).c_str());
-    pango_font_description_set_size(font, PointSize(t) * PANGO_SCALE);
-    pango_font_description_set_weight(font, t.hasFont && t.font.weight >= 600 ? PANGO_WEIGHT_BOLD
-                                                                             : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(font, t.hasFont && t.font.italic ? PANGO_STYLE_ITALIC
-                                                                      : PANGO_STYLE_NORMAL);
+    PangoFontDescription* desktop = DesktopFont();
+    PangoFontDescription* font = DialogFont(t, desktop);
+    pango_font_description_free(desktop);
     MeasureBaseUnits(d, font);
-    pango_font_description_free(font);
 
     gtk_window_set_title(window, Utf8(dlg->text.c_str()).c_str());
     gtk_window_set_resizable(window, (dlg->style & WS_THICKFRAME) != 0);
@@ -153,7 +151,9 @@ void Build(Dialog* d, const Window* dlg) {
             gtk_widget_show_all(widget);
     }
     gtk_widget_show(d->client);
-    GtkCssProvider* style = DialogStyle(t);
+    DescribeControls(d);
+    GtkCssProvider* style = DialogStyle(font);
+    pango_font_description_free(font);
     ApplyStyle(d->window, style);
     g_object_unref(style);
 
@@ -206,8 +206,7 @@ bool RunDialog(HWND hDlg) {
     gtk_window_set_focus(GTK_WINDOW(d->window), focus);
     dlg->visible = true;
     gtk_window_present(GTK_WINDOW(d->window));
-    // A dialog whose procedure kept the focus to itself starts with none, whatever control
-    // GTK would have picked.
+    // A dialog without a tab stop starts with no control focused, whatever GTK would pick.
     if (focus == nullptr)
         gtk_window_set_focus(GTK_WINDOW(d->window), nullptr);
     if (!dlg->ended)

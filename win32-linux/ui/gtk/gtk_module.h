@@ -40,6 +40,7 @@ struct Host {
     void (*setTextFromUser)(HWND hwnd, const char* text);
     const IconImage* (*iconFromHandle)(HICON icon);
     HICON (*loadIcon)(int resourceId);
+    HICON (*iconAtSize)(HICON icon, int side);  // the same icon's image for another size
     RECT (*bringOnScreen)(const RECT& rect, const std::vector<RECT>& workAreas);
 };
 

@@ -37,6 +37,7 @@ struct Dialog {
     // Where the window stood and how large it was when last neither minimised nor
     // maximised: what its placement gives as its normal rectangle.
     RECT normal = {0, 0, 0, 0};
+    HICON icons[2] = {nullptr, nullptr};  // the big and small icons the window shows
 };
 
 // The dialogs on screen, innermost last.
@@ -51,8 +52,17 @@ std::string Utf8(const char* text);
 // An icon from LoadIconA as a pixbuf that borrows its pixels; null for no icon.
 GdkPixbuf* PixbufOf(HICON icon);
 
+// dialog_font.cpp: the desktop's interface font (GtkSettings' gtk-font-name), and the font a
+// template asks for as this desktop shows it. Windows maps the faces "MS Shell Dlg", "MS Shell
+// Dlg 2" and "MS Sans Serif" to its own interface font: here they are the desktop's, at its
+// size for the template's usual 8 points (other sizes in proportion). Another face is kept at
+// the template's size. Both are the caller's to free.
+PangoFontDescription* DesktopFont();
+PangoFontDescription* DialogFont(const DialogTemplate& t, const PangoFontDescription* desktop);
+
 // controls.cpp: one control's widget, made from its window and kept in line with it.
 GtkWidget* MakeControl(Dialog* d, const Window* w);
+void DescribeControls(Dialog* d);
 void Sync(Dialog* d, HWND hwnd);
 // The dialog manager's keys (Tab, Escape, Enter), the close box and the focus.
 gboolean OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer data);

@@ -33,9 +33,10 @@ HICON LoadProgramIcon(int resourceId) {
     return LoadIconA(ProgramInstance(), MAKEINTRESOURCE(resourceId));
 }
 
-const Host kHost = {sizeof(Host),  sizeof(Window), FromHandle,      NextTabStop,
-                    DefaultButton, ClickButton,    SendMessageA,    GetDlgItem,
-                    SetTextFromUser, IconFromHandle, LoadProgramIcon, BringOnScreen};
+const Host kHost = {sizeof(Host),    sizeof(Window), FromHandle,      NextTabStop,
+                    DefaultButton,   ClickButton,    SendMessageA,    GetDlgItem,
+                    SetTextFromUser, IconFromHandle, LoadProgramIcon, IconAtSize,
+                    BringOnScreen};
 
 // The folder part of a path, without its last slash; "" for the root and for a bare name.
 std::string FolderOf(const std::string& path) {

@@ -40,10 +40,24 @@ std::string Utf8(const char* text) {
     return out;
 }
 
-// The icon's pixels stay loaded for the life of the process.
+// The icon's pixels stay loaded for the life of the process; a PNG image is decoded here.
 GdkPixbuf* PixbufOf(HICON icon) {
     const IconImage* image = icon != nullptr ? g_host->iconFromHandle(icon) : nullptr;
-    if (image == nullptr || image->rgba.empty())
+    if (image == nullptr)
+        return nullptr;
+    if (image->png.data != nullptr) {
+        GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+        const bool written =
+            gdk_pixbuf_loader_write(loader, image->png.data, image->png.size, nullptr);
+        GdkPixbuf* pixbuf = gdk_pixbuf_loader_close(loader, nullptr) && written
+                                ? gdk_pixbuf_loader_get_pixbuf(loader)
+                                : nullptr;
+        if (pixbuf != nullptr)
+            g_object_ref(pixbuf);
+        g_object_unref(loader);
+        return pixbuf;
+    }
+    if (image->rgba.empty())
         return nullptr;
     GBytes* bytes = g_bytes_new_static(image->rgba.data(), image->rgba.size());
     GdkPixbuf* pixbuf = gdk_pixbuf_new_from_bytes(bytes, GDK_COLORSPACE_RGB, TRUE, 8,

@@ -12,15 +12,17 @@
 
 #include "forced_delete.h"
 #include "kernel32/module.h"
+#include "programs/close_output.h"
 #include "programs/version.h"
 #include "programs/zapfile/failure_reason.h"
 #include "user32/error_box.h"
+#include "user32/visible_text.h"
 
 namespace {
 
 // Exit statuses, as rm gives them.
 constexpr int kExitDone = 0;     // every path deleted, or answered No
-constexpr int kExitFailed = 1;   // a path refused or not deleted
+constexpr int kExitFailed = 1;   // a path refused or not deleted, a window not shown
 constexpr int kExitUsage = 2;    // an unknown option: nothing done
 
 constexpr char kUsage[] =
@@ -77,6 +79,7 @@ bool Zap(HINSTANCE hInstance, const char* path) {
     // The deletion removes every double quote from the tail; a Linux name that holds one
     // would lose it and could name another file. Such a path is refused.
     if (strchr(path, '"') != nullptr) {
+        SetLastError(ERROR_INVALID_NAME);
         ShowDeleteError(nullptr);
     } else {
         // One path P is passed as the tail "P", as a file manager passes it quoted.
@@ -85,14 +88,12 @@ bool Zap(HINSTANCE hInstance, const char* path) {
     }
     const standin::ErrorBoxNote note = standin::TakeErrorBoxNote();
     if (note.shown)
-        fprintf(stderr, "zapfile: cannot delete '%s': %s\n", path,
+        fprintf(stderr, "zapfile: cannot delete %s: %s\n", standin::QuoteName(path).c_str(),
                 FailureReason(path, note.unixError).c_str());
     return !note.shown;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     int first = 1;
     const int status = ReadOptions(argc, argv, &first);
     if (status >= 0)
@@ -101,10 +102,16 @@ int main(int argc, char** argv) {
     if (first >= argc) {
         char empty[] = "";
         WinMain(hInstance, nullptr, empty, SW_SHOWDEFAULT);
-        return kExitDone;
+        return standin::TakeErrorBoxNote().windowFailed ? kExitFailed : kExitDone;
     }
+    // Each failed path gets one line on standard error, this program's own, with the reason.
+    standin::CallerNamesFailures();
     bool allDone = true;
     for (int i = first; i < argc; ++i)
         allDone = Zap(hInstance, argv[i]) && allDone;
     return allDone ? kExitDone : kExitFailed;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return CloseOutput("zapfile", Run(argc, argv)); }

@@ -115,7 +115,8 @@ BOOL WINAPI CloseHandle(HANDLE hObject);
 // NOTE: a file of the kernel's own file systems (proc, sysfs, debugfs, cgroup ...), where a
 // write acts instead of storing, is a character device here, not a file on a disk.
 DWORD WINAPI GetFileType(HANDLE hFile);
-// NOTE: a file without any write permission bit reports FILE_ATTRIBUTE_READONLY; nothing is
+// NOTE: a file without any write permission bit, or that the kernel keeps from changing
+// (immutable or append-only, chattr +i or +a), reports FILE_ATTRIBUTE_READONLY; nothing is
 // hidden or system (a name that begins with a dot is an ordinary file); a kernel file, as
 // above, reports FILE_ATTRIBUTE_DEVICE.
 BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,

@@ -89,17 +89,17 @@ bool CloseOpenFile(HANDLE h) {
     return fd >= 0 && close(fd) == 0;
 }
 
-void Remember(OpenFile* file, const struct stat& st) {
+void Remember(OpenFile* file, mode_t mode, dev_t dev, ino_t ino) {
     file->known = true;
-    file->kind = st.st_mode & S_IFMT;
-    file->dev = st.st_dev;
-    file->ino = st.st_ino;
+    file->kind = mode & S_IFMT;
+    file->dev = dev;
+    file->ino = ino;
 }
 
 bool Know(OpenFile* file) {
     struct stat st;
     if (!file->known && fstat(file->fd, &st) == 0)
-        Remember(file, st);
+        Remember(file, st.st_mode, st.st_dev, st.st_ino);
     return file->known;
 }
 
@@ -110,19 +110,19 @@ bool OnKernelFileSystem(OpenFile* file) {
     return file->onKernelFs == 1;
 }
 
-DWORD AttributesFromStat(const struct stat& st) {
+DWORD AttributesFromMode(mode_t mode) {
     DWORD attributes = 0;
-    if (S_ISDIR(st.st_mode))
+    if (S_ISDIR(mode))
         attributes |= FILE_ATTRIBUTE_DIRECTORY;
-    else if (S_ISREG(st.st_mode))
+    else if (S_ISREG(mode))
         attributes |= FILE_ATTRIBUTE_ARCHIVE;  // set on every file written, as Windows does
-    else if (S_ISLNK(st.st_mode))
+    else if (S_ISLNK(mode))
         attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
     else
         attributes |= FILE_ATTRIBUTE_DEVICE;
     // NOTE: without any write bit a file is read-only for everybody, root included, as the
     // read-only attribute binds administrators on Windows.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    if ((mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         attributes |= FILE_ATTRIBUTE_READONLY;
     return attributes;
 }

@@ -37,8 +37,8 @@ HANDLE AddOpenFile(const OpenFile& file);
 OpenFile* OpenFileOf(HANDLE h);
 // Closes the handle's descriptor, and the folder's when no other handle holds it.
 bool CloseOpenFile(HANDLE h);
-// Notes what never changes from a fresh stat of the file.
-void Remember(OpenFile* file, const struct stat& st);
+// Notes what never changes, from a fresh look at the file.
+void Remember(OpenFile* file, mode_t mode, dev_t dev, ino_t ino);
 // Reads the file's kind and identity once; false when the descriptor cannot be read.
 bool Know(OpenFile* file);
 // True for a file of the kernel's own file systems (proc, sysfs ...), read once.
@@ -46,8 +46,8 @@ bool OnKernelFileSystem(OpenFile* file);
 // True for the magic number (statfs's f_type) of one of those file systems.
 bool IsKernelFileSystem(long magic);
 
-// The attributes Windows would give a file of this stat.
-DWORD AttributesFromStat(const struct stat& st);
+// The attributes Windows would give a file of this mode.
+DWORD AttributesFromMode(mode_t mode);
 // The last error for a failed system call, errno kept behind it; `missing` is the error for
 // ENOENT (Windows tells a missing folder from a missing last name).
 void SetErrorFromErrno(int err, DWORD missing = ERROR_FILE_NOT_FOUND);

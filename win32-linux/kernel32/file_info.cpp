@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include "kernel32/file_handles.h"
@@ -49,7 +50,7 @@ BOOL RemoveName(OpenFile* file) {
         return FALSE;
     }
     // A read-only file stays, as on Windows, where its attribute must be cleared first.
-    if (standin::AttributesFromStat(st) & FILE_ATTRIBUTE_READONLY) {
+    if (standin::AttributesFromMode(st.st_mode) & FILE_ATTRIBUTE_READONLY) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
@@ -85,23 +86,29 @@ DWORD WINAPI GetFileType(HANDLE hFile) {
 
 BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION info) {
     OpenFile* file = standin::OpenFileOf(hFile);
-    struct stat st;
-    if (info == nullptr || file == nullptr || fstat(file->fd, &st) != 0) {
+    struct statx st;
+    if (info == nullptr || file == nullptr ||
+        statx(file->fd, "", AT_EMPTY_PATH, STATX_BASIC_STATS, &st) != 0) {
         SetLastError(info == nullptr ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    standin::Remember(file, st);
+    const dev_t dev = makedev(st.stx_dev_major, st.stx_dev_minor);
+    standin::Remember(file, st.stx_mode, dev, st.stx_ino);
     *info = BY_HANDLE_FILE_INFORMATION{};
-    info->dwFileAttributes = standin::AttributesFromStat(st);
-    if (S_ISREG(st.st_mode) && standin::OnKernelFileSystem(file))
+    info->dwFileAttributes = standin::AttributesFromMode(st.stx_mode);
+    // NOTE: a file the kernel keeps from being changed (immutable) or cut (append-only) is
+    // read-only, whatever its write bits, as the read-only attribute binds everyone.
+    if (st.stx_attributes & (STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND))
+        info->dwFileAttributes |= FILE_ATTRIBUTE_READONLY;
+    if (S_ISREG(st.stx_mode) && standin::OnKernelFileSystem(file))
         info->dwFileAttributes = (info->dwFileAttributes & ~FILE_ATTRIBUTE_ARCHIVE) |
                                  FILE_ATTRIBUTE_DEVICE;
-    info->dwVolumeSerialNumber = static_cast<DWORD>(st.st_dev);
-    info->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
-    info->nFileSizeLow = static_cast<DWORD>(st.st_size);
-    info->nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
-    info->nFileIndexHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_ino) >> 32);
-    info->nFileIndexLow = static_cast<DWORD>(st.st_ino);
+    info->dwVolumeSerialNumber = static_cast<DWORD>(dev);
+    info->nFileSizeHigh = static_cast<DWORD>(st.stx_size >> 32);
+    info->nFileSizeLow = static_cast<DWORD>(st.stx_size);
+    info->nNumberOfLinks = st.stx_nlink;
+    info->nFileIndexHigh = static_cast<DWORD>(st.stx_ino >> 32);
+    info->nFileIndexLow = static_cast<DWORD>(st.stx_ino);
     return TRUE;
 }
 
@@ -173,7 +180,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR lpFileName, LPWIN32_FIND_DATAA data) {
         return INVALID_HANDLE_VALUE;
     }
     *data = WIN32_FIND_DATAA{};
-    data->dwFileAttributes = standin::AttributesFromStat(st);
+    data->dwFileAttributes = standin::AttributesFromMode(st.st_mode);
     data->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
     data->nFileSizeLow = static_cast<DWORD>(st.st_size);
     snprintf(data->cFileName, sizeof data->cFileName, "%s", name);

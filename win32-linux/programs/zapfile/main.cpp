@@ -35,7 +35,8 @@ constexpr char kUsage[] =
     "  --             end of the options: a FILE after it may begin with '-'\n"
     "\n"
     "Exit status: 0 when every FILE was deleted or the answer was No, 1 when a FILE was\n"
-    "refused or could not be deleted (each is named on standard error), 2 for a wrong option.\n"
+    "refused or could not be deleted (each is named on standard error) or the window could\n"
+    "not be shown, 2 for a wrong option.\n"
     "Stop asking: zapfile-reg add 'HKCU\\Software\\Zapfile' /v bAskUser /d 0 /f\n";
 
 // Reads the options; returns -1 to go on with the paths from argv[*first], else the exit

@@ -39,11 +39,11 @@ int OpenIn(int folderFd, const char* name, int flags, mode_t mode, bool plainFil
     return fd;
 }
 
-// Windows refuses to open a folder for writing, or for anything without backup semantics.
+// Windows refuses to open a folder for anything without backup semantics (and for writing,
+// which Linux refuses too).
 bool RefusedFolder(OpenFile* file, DWORD dwFlagsAndAttributes) {
-    const bool writing = (file->access & GENERIC_WRITE) != 0;
-    if (!writing && (dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))
-        return false;  // nothing to check: a folder may be opened
+    if ((file->access & GENERIC_WRITE) || (dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))
+        return false;
     return standin::Know(file) && S_ISDIR(file->kind);
 }
 

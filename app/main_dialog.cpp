@@ -20,24 +20,32 @@ constexpr SIZE_T kMessageSize = sizeof(kConfirmText) - 1 + MAX_TEXT + 1;
 void DeleteFromCommandLine(HWND hwnd) {
     app.bConfirmed = 1;
     app.szMessage = AllocZeroed(kMessageSize);
-    if (app.szMessage == nullptr)
+    char* szPath = AllocZeroed(TEXT_BUFFER_SIZE);
+    if (app.szMessage == nullptr || szPath == nullptr)
         return;
+    // The path is the tail without any of its quotes, wherever they stand; nothing else is
+    // changed. It is checked before anything is asked: a path that would be refused is
+    // refused at once, whatever the setting, and only a file that can be zapped is asked
+    // about. The file checked is the one written and removed after Yes.
+    int j = 0;
+    for (int i = 0; app.szCmdLine[i] != '\0'; ++i)
+        if (app.szCmdLine[i] != '"')
+            szPath[j++] = app.szCmdLine[i];
+    CheckedFile file;
+    if (!CheckFileToZap(szPath, &file)) {
+        ShowDeleteError(hwnd);
+        return;
+    }
     strcpy(app.szMessage, kConfirmText);
     strcat(app.szMessage, app.szCmdLine);
     // Only an explicit Yes deletes: a box that could not be shown (0) counts as No.
     if (app.bAskUser == 1 &&
         MessageBoxA(hwnd, app.szMessage, kConfirmCaption, MB_YESNO) != IDYES)
         app.bConfirmed = 0;
-    if (app.bConfirmed == 1) {
-        // The whole block is cleared: the confirmation text reached past MAX_TEXT, and the
-        // cleaned path ends at the first byte the copy does not write.
-        ZeroFill(app.szMessage, static_cast<int>(kMessageSize));
-        int j = 0;
-        for (int i = 0; app.szCmdLine[i] != '\0'; ++i)
-            if (app.szCmdLine[i] != '"')
-                app.szMessage[j++] = app.szCmdLine[i];
-        TruncateAndRemove(hwnd, app.szMessage);
-    }
+    if (app.bConfirmed == 1)
+        ZapCheckedFile(hwnd, &file, szPath);
+    else if (file.hFile != nullptr)
+        CloseHandle(file.hFile);
 }
 
 }  // namespace
@@ -102,6 +110,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int) {
     // and a cut could fall inside a character. Its length counts bytes, whatever the number
     // of characters.
     if (strlen(szTail) > static_cast<size_t>(MAX_TEXT)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
         ShowDeleteError(nullptr);
         return 0;
     }

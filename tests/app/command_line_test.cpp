@@ -46,7 +46,10 @@ TEST_F(CommandLineTest, StoredTextDecidesWhetherToAskAndEveryQuoteIsRemoved) {
     EXPECT_EQ("secret", testenv::ReadFile(other));
 }
 
-TEST_F(CommandLineTest, TailsUpTo260CharactersAreTakenAndLongerOnesRefused) {
+// A tail of up to 260 bytes is taken; a longer one is refused whole, never shortened, in
+// whatever characters: 130 three-byte ones make 390 bytes. What is refused is refused before
+// any question, with the system's words for why below the error.
+TEST_F(CommandLineTest, TailsUpTo260BytesAreTakenAndWhatIsRefusedIsNeverAskedAbout) {
     const std::string folder = dir.path().string() + "/";
     const std::string bare = File(std::string(260 - folder.size(), 'b'));
     const std::string quoted = File(std::string(259 - folder.size(), 'q'));
@@ -57,16 +60,24 @@ TEST_F(CommandLineTest, TailsUpTo260CharactersAreTakenAndLongerOnesRefused) {
     ASSERT_EQ(1u, Boxes().size());
     EXPECT_EQ(kPrefix + bare, Boxes()[0].text);
     EXPECT_FALSE(testenv::Exists(bare));
-    // 261 characters are refused whole, never shortened; only quotes leave an empty path.
-    StoreSetting("0");
-    Run("\"" + quoted + "\"");
-    Run("\"\"");
-    ASSERT_EQ(3u, Boxes().size());
-    for (size_t i = 1; i < 3; ++i) {
-        EXPECT_EQ("Couldn't delete file.", Boxes()[i].text);
-        EXPECT_EQ("Error.", Boxes()[i].caption);
-        EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), Boxes()[i].type);
+    std::string wide;
+    for (int i = 0; i < 130; ++i)
+        wide += "語";
+    const std::pair<std::string, std::string> refused[] = {
+        {"\"" + quoted + "\"", "The filename or extension is too long."},
+        {"\"" + folder + wide + "\"", "The filename or extension is too long."},
+        {"\"\"", "The system cannot find the path specified."},
+        {"\"" + folder + "\"", "Access is denied."},
+    };
+    for (const auto& [tail, reason] : refused) {
+        PushAnswer(IDYES);  // not to be asked for
+        Run(tail);
+        ASSERT_FALSE(Boxes().empty());
+        EXPECT_EQ("Couldn't delete file.\n\n" + reason, Boxes().back().text) << tail;
+        EXPECT_EQ("Error.", Boxes().back().caption);
+        EXPECT_EQ(static_cast<UINT>(MB_ICONERROR), Boxes().back().type);
     }
+    EXPECT_EQ(1u + std::size(refused), Boxes().size());
     EXPECT_EQ("secret", testenv::ReadFile(quoted));
 }
 

@@ -2,9 +2,15 @@
 // The forced deletion on real files: what it must refuse to write through, and a removal that
 // fails. (A plain file zapped, and each kind of file refused, are tried on the built program,
 // in tests/e2e/command_line_test.cpp.)
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 #include "app_test_support.h"
 #include "forced_delete.h"
@@ -57,7 +63,7 @@ bool ZapAsAnotherUser(const std::string& path) {
             _exit(2);
         TruncateAndRemove(nullptr, path.c_str());
         const auto& boxes = standin::scripted::Boxes();
-        _exit(boxes.size() == 1 && boxes[0].text == "Couldn't delete file." &&
+        _exit(boxes.size() == 1 && boxes[0].text == "Couldn't delete file.\n\nAccess is denied." &&
                       boxes[0].caption == "Error." && boxes[0].type == MB_ICONERROR
                   ? 0
                   : 1);
@@ -90,6 +96,48 @@ TEST_F(ForcedDeleteTest, AFailedRemovalShowsTheErrorAndLeavesOnlyTheMark) {
         EXPECT_EQ(std::string(1, '\xFF'), testenv::ReadFile(path)) << path;
     }
     chmod(readOnly.c_str(), 0755);  // so that the folder can be cleaned up
+}
+
+// The folder on the path swapped with another again and again while files are zapped (two
+// links, d -> a and e -> b, exchanged): the name removed is the file that was checked and
+// emptied, or nothing is removed and the error shows; b/f, read-only every other round, is
+// never emptied without being removed. Bounded: 10,000 rounds or 3 s.
+TEST_F(ForcedDeleteTest, AFolderSwappedMidwayCostsNoOtherFile) {
+    for (const char* folder : {"a", "b"})
+        std::filesystem::create_directory(dir / folder);
+    ASSERT_EQ(0, symlink("a", (dir / "d").c_str()));
+    ASSERT_EQ(0, symlink("b", (dir / "e").c_str()));
+    std::atomic<bool> stop{false};
+    std::thread swapper([&] {
+        while (!stop)
+            renameat2(AT_FDCWD, (dir / "d").c_str(), AT_FDCWD, (dir / "e").c_str(), RENAME_EXCHANGE);
+    });
+    const std::string path = dir / "d/f", a = dir / "a/f", b = dir / "b/f";
+    // What became of a file: 'k' kept, 'g' gone, 'm' only the mark left, '?' anything else.
+    const auto fate = [](const std::string& file, const std::string& was) {
+        const std::string now = testenv::Exists(file) ? testenv::ReadFile(file) : "";
+        return !testenv::Exists(file) ? 'g' : now == was ? 'k' : now == "\xFF" ? 'm' : '?';
+    };
+    std::string wrong;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (int round = 0; round < 10000 && wrong.empty() && std::chrono::steady_clock::now() < end;
+         ++round) {
+        testenv::WriteFile(a, "AAAA");
+        testenv::WriteFile(b, "BBBB");
+        chmod(b.c_str(), round % 2 ? 0444 : 0644);
+        const size_t before = Boxes().size();
+        TruncateAndRemove(nullptr, path.c_str());
+        // Without the box: one file gone, the other kept; with it: at most one holds the mark.
+        const std::string seen = {fate(a, "AAAA"), fate(b, "BBBB"), Boxes().size() > before ? 'E' : '-'};
+        if (seen != "gk-" && seen != "kg-" && seen != "kkE" && seen != "mkE" && seen != "kmE")
+            wrong = "round " + std::to_string(round) + ": " + seen;
+        chmod(b.c_str(), 0644);
+        std::filesystem::remove(a);
+        std::filesystem::remove(b);
+    }
+    stop = true;
+    swapper.join();
+    EXPECT_EQ("", wrong) << "a/f, b/f, error box";
 }
 
 }  // namespace

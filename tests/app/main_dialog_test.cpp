@@ -72,7 +72,7 @@ TEST_F(MainDialogTest, ChosenFileIsZappedAndTheFieldIsThePathAsItStands) {
     EXPECT_FALSE(testenv::Exists(fits));
     EXPECT_EQ("secret", testenv::ReadFile(over));
     ASSERT_EQ(2u, Boxes().size());
-    EXPECT_EQ("Couldn't delete file.", Boxes()[1].text);
+    EXPECT_EQ("Couldn't delete file.\n\nThe filename or extension is too long.", Boxes()[1].text);
     ASSERT_EQ(1u, Dialogs().size());
     EXPECT_EQ("Ko Zapfile", Dialogs()[0].caption);
     EXPECT_FALSE(Dialogs()[0].endedByScript);  // none of these ends the dialog

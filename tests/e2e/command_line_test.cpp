@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "process.h"
 #include "test_env.h"
@@ -41,9 +43,10 @@ protected:
         return {{"XDG_CONFIG_HOME", dir / "config"}, {"XDG_DATA_HOME", dir / "data"},
                 {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
     }
-    // Runs zapfile (or argv whole when it names a program) in the work folder, no terminal.
+    // Runs zapfile (or argv whole when it starts with zapfile-reg or strace) in the work
+    // folder, no terminal.
     testproc::Result Zap(Strings args, const std::string& input = "") const {
-        if (args.empty() || args[0] != ZAPFILE_REG_BIN)
+        if (args.empty() || (args[0] != ZAPFILE_REG_BIN && args[0] != STRACE_BIN))
             args.insert(args.begin(), ZAPFILE_BIN);
         args.insert(args.begin(), {"/usr/bin/env", "-C", work});
         return testproc::Run(args, Env(), input);
@@ -72,11 +75,14 @@ protected:
     const std::string work = dir / "work";
 };
 
-// Only "y" or "yes" (any case) deletes; each path gets its own question.
+// Only "y" or "yes" (any case) deletes; each path gets its own question, its name shown as
+// it is and not as it would draw. The terminal that asks is the one on standard input: "y"
+// from a pipe is no answer, even with standard error on a terminal.
 TEST_F(ZapfileCommandLine, TerminalQuestionShowsTheQuotedPathAndOnlyYesDeletes) {
     const std::string path = work + "/a b.txt";
-    const std::pair<std::string, bool> answers[] = {{"n\r", false}, {"\r", false}, {"yess\r", false},
-                                                    {"\x04", false}, {"y\r", true}, {"Yes\r", true}};
+    const std::pair<std::string, bool> answers[] = {
+        {"n\r", false}, {"\r", false}, {"yess\r", false}, {"ye\r", false},
+        {"\x04", false}, {"y\r", true}, {"Yes\r", true}};
     testproc::Result r;
     for (const auto& [answer, deletes] : answers) {  // \x04: end of input
         testenv::WriteFile(path, "secret");
@@ -91,6 +97,22 @@ TEST_F(ZapfileCommandLine, TerminalQuestionShowsTheQuotedPathAndOnlyYesDeletes) 
                                 {{"[y/N] ", "y\r"}, {"[y/N] ", "n\r"}});
     EXPECT_FALSE(testenv::Exists(work + "/victim"));
     EXPECT_TRUE(testenv::Exists(work + "/-"));
+    const std::string evil = work + "/evil\rjunk";
+    testenv::WriteFile(evil, "secret");
+    r = testproc::RunInTerminal({ZAPFILE_BIN, evil}, Env(), {{"[y/N] ", "n\r"}});
+    EXPECT_NE(std::string::npos, r.out.find("\r\n'" + work + "/evil'$'\\r''junk'\r\nYes or No?"))
+        << r.out;
+    const struct {
+        std::string shell, typed;
+        bool deletes;
+    } sides[] = {{"printf 'y\\n' | \"$0\" \"$1\"", "", false},
+                 {"echo ready; \"$0\" \"$1\" 2>/dev/null", "y\r", true}};
+    for (const auto& side : sides) {
+        testenv::WriteFile(path, "secret");
+        r = testproc::RunInTerminal({"/bin/sh", "-c", side.shell, ZAPFILE_BIN, path}, Env(),
+                                    {{"ready", side.typed}});
+        EXPECT_EQ(side.deletes, !testenv::Exists(path)) << side.shell;
+    }
 }
 
 // Options are read before any path: a wrong one anywhere before "--" stops the program with
@@ -144,60 +166,93 @@ TEST_F(ZapfileCommandLine, DoubleDashAndDotSlashReachFilesNamedLikeOptions) {
 }
 
 // 0 when every path was deleted or answered No, 1 when any was refused; each refused path is
-// named with its reason after the error box, and the paths after it are still handled.
+// named in one line, quoted as rm quotes it, with its reason, and the paths after it are still
+// handled. What is refused is refused before any question, whatever the setting, and nothing
+// of it is opened for writing (strace sees every open): a FIFO's waiting reader never wakes.
 TEST_F(ZapfileCommandLine, ExitStatusAndOneLinePerRefusedPath) {
     AskUser("0");
     fs::create_directory(work + "/folder");
+    fs::create_directory(work + "/new\nline");
     fs::create_symlink("victim", work + "/link");
     fs::create_symlink("nowhere", work + "/dangling");
     testenv::WriteFile(work + "/read-only", "keep");
     chmod((work + "/read-only").c_str(), 0444);
-    // A FIFO without a reader would make a writer wait; one with a reader must get nothing.
+    // A FIFO without a reader would make a writer wait; one with a reader waiting must not
+    // see a writer come.
     mkfifo((work + "/fifo").c_str(), 0644);
     mkfifo((work + "/read-fifo").c_str(), 0644);
-    const int reader = open((work + "/read-fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    const pid_t reader = fork();
+    if (reader == 0)
+        _exit(open((work + "/read-fifo").c_str(), O_RDONLY) >= 0 ? 0 : 1);
     // A device: a node of the null device of the test's own, never the system's /dev/null
     // (as root a faulty build would remove it). Without the right to make one, a FIFO again.
     if (mknod((work + "/device").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
         mkfifo((work + "/device").c_str(), 0644);
-    // A second name for a file zapped shows what was left in it: the mark alone.
+    testenv::WriteFile(work + "/\xff\r", "keep");
+    chmod((work + "/\xff\r").c_str(), 0444);
+    // A second name for a file zapped shows what was left in it: the mark alone. ':' and '\'
+    // are ordinary characters of a Linux name.
     testenv::WriteFile(work + "/.gone1", std::string(100000, 'x'));
     ASSERT_EQ(0, link((work + "/.gone1").c_str(), (dir / "twin").c_str()));
-    testenv::WriteFile(work + "/gone2", "x");
+    testenv::WriteFile(work + "/rec 10:30\\", "x");
     const std::string tooLong(259, 'n');
     auto expected = Snapshot();
     expected.erase(".gone1");
-    expected.erase("gone2");
-
-    auto r = Zap({".gone1", "folder", "link", "dangling", "read-only", "fifo", "read-fifo",
-                  "device", "no-such-folder/f", "say\"hi\"", tooLong, "", "gone2"});
-    EXPECT_EQ(1, r.exitCode);
-    EXPECT_EQ(expected, Snapshot());
-    EXPECT_EQ("\xFF", testenv::ReadFile(dir / "twin"));
-    char byte;
-    EXPECT_EQ(0, read(reader, &byte, 1));  // nothing arrived (0: no writer left)
-    close(reader);
-    const std::pair<std::string, std::string> refused[] = {
+    expected.erase("rec 10:30\\");
+    const struct {
+        std::string path, reason, shown = "";  // shown: as rm names it, when not just in quotes
+    } refused[] = {
         {"folder", "Is a directory"},
+        {"new\nline", "Is a directory", "'new'$'\\n''line'"},
         {"link", "Is a symbolic link"},
         {"dangling", "Is a symbolic link"},
         {"read-only", "Read-only file"},
+        {"\xff\r", "Read-only file", "''$'\\377\\r'"},
         {"fifo", "Not a regular file"},
         {"read-fifo", "Not a regular file"},
         {"device", "Not a regular file"},
+        {"/proc/self/comm", "A file of the kernel, not of a disk"},
         {"no-such-folder/f", "No such file or directory"},
         {"say\"hi\"", "Name contains a double quote"},
         {tooLong, "File name too long"},
         {"", "No such file or directory"},
     };
+    Strings paths = {STRACE_BIN, "-f", "-e", "trace=open,openat,openat2", "-o", dir / "trace",
+                     ZAPFILE_BIN, ".gone1"};
     std::string lines;
-    for (const auto& [path, reason] : refused)
-        lines += "zapfile: Error. Couldn't delete file.\n"
-                 "zapfile: cannot delete '" + path + "': " + reason + "\n";
+    for (const auto& k : refused) {
+        paths.push_back(k.path);
+        lines += "zapfile: cannot delete " + (k.shown.empty() ? "'" + k.path + "'" : k.shown) +
+                 ": " + k.reason + "\n";
+    }
+    paths.push_back("rec 10:30\\");
+    auto r = Zap(paths);
+    EXPECT_EQ(1, r.exitCode);
+    EXPECT_EQ(expected, Snapshot());
+    EXPECT_EQ("\xFF", testenv::ReadFile(dir / "twin"));
     EXPECT_EQ(lines, r.err);
+    // Written: the two files zapped, SQLite's database (held open), nothing else.
+    std::string writes;
+    std::istringstream trace(testenv::ReadFile(dir / "trace"));
+    for (std::string line; std::getline(trace, line);)
+        if ((line.find("O_WRONLY") != std::string::npos || line.find("O_RDWR") != std::string::npos) &&
+            line.find("registry.db") == std::string::npos)
+            writes += line + "\n";
+    EXPECT_EQ(2, std::count(writes.begin(), writes.end(), '\n')) << writes;
+    EXPECT_EQ(0, waitpid(reader, nullptr, WNOHANG));  // still waiting for a writer
+    kill(reader, SIGKILL);
+    waitpid(reader, nullptr, 0);
     EXPECT_FALSE(testenv::Exists(work + "/nowhere"));  // the dangling link's target not made
 
+    // Asked about first or not: the same refusals, and nothing asked.
+    AskUser("1");
+    paths = Strings(paths.begin() + 8, paths.end() - 1);  // the refused paths alone
+    r = Zap(paths);
+    EXPECT_EQ(1, r.exitCode);
+    EXPECT_EQ(lines, r.err);
+
     // All deleted, or none asked for: 0.
+    AskUser("0");
     testenv::WriteFile(work + "/.gone1", "x");
     r = Zap({".gone1", "not-there-yet"});
     EXPECT_EQ(0, r.exitCode) << r.err;
@@ -212,11 +267,24 @@ TEST_F(ZapfileCommandLine, ExitStatusAndOneLinePerRefusedPath) {
     EXPECT_EQ(expected, Snapshot());
     EXPECT_EQ(0u, r.err.find("zapfile: Cofirm")) << r.err;
     EXPECT_EQ(std::string::npos, r.err.find("cannot delete")) << r.err;
-    // The window, which cannot be shown either, says so in one line.
+    // The window, which cannot be shown either, says so in one line, and fails; so does
+    // output that cannot be written.
     r = Zap({});
-    EXPECT_EQ(0, r.exitCode);
+    EXPECT_EQ(1, r.exitCode);
     EXPECT_NE(std::string::npos, r.err.find("Ko Zapfile")) << r.err;
     EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+    // A setting that cannot be read is said once, with why, before the question it causes.
+    fs::remove_all(dir / "config/zapfile");
+    testenv::WriteFile(dir / "config/zapfile", "a file where the folder goes");
+    r = Zap({"victim", "-"});
+    EXPECT_EQ(0u, r.err.find("zapfile: cannot read " + dir / "config/zapfile/registry.db" +
+                             ": Not a directory\nzapfile: Cofirm ")) << r.err;
+    EXPECT_EQ(r.err.find("cannot read"), r.err.rfind("cannot read")) << r.err;
+    for (const char* program : {ZAPFILE_BIN, ZAPFILE_REG_BIN}) {
+        r = testproc::Run({"/bin/sh", "-c", "exec \"$0\" --version >/dev/full", program}, Env());
+        EXPECT_EQ(1, r.exitCode) << program;
+        EXPECT_NE(std::string::npos, r.err.find(": write error: No space left on device")) << r.err;
+    }
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ TEST_F(ZapfileGtkTest, WindowsAnswerTheKeyboard) {
 
 // GTK is loaded only to show a window: a deletion with nothing to ask runs without it. Alone
 // in a folder, without its module, the program says in one line where the module was looked
-// for, and a question goes to the headless backend, which answers No after the same line.
+// for and fails, and a question goes to the headless backend, which answers No after the
+// same line.
 TEST_F(ZapfileGtkTest, DeletionWithNothingToAskLoadsNoGtkAndAMissingModuleIsReported) {
     ASSERT_EQ(0, StoreAskUser("0").exitCode);
     const std::string path = dir / "gone";
@@ -76,6 +77,7 @@ TEST_F(ZapfileGtkTest, DeletionWithNothingToAskLoadsNoGtkAndAMissingModuleIsRepo
                                 (folder / "bin/libzapfile-gtk.so").string() + " and " +
                                 (folder / "lib/zapfile/libzapfile-gtk.so").string() + "\n";
     r = testproc::Run({alone}, Env());
+    EXPECT_EQ(1, r.exitCode);
     EXPECT_EQ("zapfile: cannot show the \"Ko Zapfile\" window: " + missing, r.err);
     ASSERT_EQ(0, StoreAskUser("1").exitCode);
     testenv::WriteFile(path, "secret");

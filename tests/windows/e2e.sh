@@ -41,11 +41,16 @@ no-question)
   targets=("a b.txt" 日本語の報告.txt Ελληνικά.txt ✓.txt café✓.txt Σα.txt "$longest")
   bystanders=(報告の日本語.txt Ελληνική.txt ✗.txt café✗.txt Sa.txt)
   for name in "${targets[@]}" "${bystanders[@]}"; do printf secret >"$scratch/$name"; done
-  for name in "${targets[@]}"; do
+  # A second name for the first, made on the Unix side: what is left there is the mark alone.
+  ln "$scratch/a b.txt" "$scratch/twin"
+  for name in "${targets[@]}" CASE.TXT; do
+    [ "$name" != CASE.TXT ] || printf secret >"$scratch/case.txt"  # asked for in another case
     timeout 20 wine "$zapfile" "$(winpath "$scratch/$name")" ||
       fail "zapfile.exe ended with $? on $name (124: a window waited)"
     [ ! -e "$scratch/$name" ] || fail "$name is still there"
   done
+  [ ! -e "$scratch/case.txt" ] || fail "case.txt asked for as CASE.TXT is still there"
+  [ "$(od -An -tx1 "$scratch/twin")" = " ff" ] || fail "the hard link holds $(od -An -tx1 "$scratch/twin")"
   for name in "${bystanders[@]}"; do
     [ "$(cat "$scratch/$name" 2>/dev/null)" = secret ] || fail "$name was touched"
   done
@@ -53,6 +58,20 @@ no-question)
   mkdir "$scratch/real" && printf secret >"$scratch/real/f" && ln -s real "$scratch/up"
   timeout 20 wine "$zapfile" "$(winpath "$scratch/up/f")" || fail "zapfile.exe ended with $? (124: a window waited)"
   [ ! -e "$scratch/real/f" ] || fail "the file behind a folder link is still there"
+  # Held open by another program that does not let it be deleted: emptied and marked, and
+  # the failed removal shown.
+  printf secret >"$scratch/held"
+  wine "$wintest" "$(winpath "$scratch/held")" hold 10 >"$scratch.hold" &
+  holder=$!
+  for _ in $(seq 100); do grep -q held "$scratch.hold" && break; sleep 0.1; done
+  start "$zapfile" "$(winpath "$scratch/held")"
+  text=$(window_text Error.) || fail "no error box for a file held open"
+  [ "${text%%$'\n'*}" = "Couldn't delete file." ] || fail "error box says \"$text\" for a file held open"
+  window Error. click 1
+  finish
+  [ "$(od -An -tx1 "$scratch/held")" = " ff" ] || fail "the held file holds $(od -An -tx1 "$scratch/held")"
+  wait "$holder"
+  rm -f "$scratch.hold"
   ;;
 
 question)
@@ -90,6 +109,11 @@ refused)
   # apart, as Linux does).
   mkdir "$scratch/D1" && printf precious >"$scratch/D1/g" && ln -s ../D1/g "$scratch/d1/g"
   ln -s ../target "$scratch/b/target" && ln -s ../b/target "$scratch/a/target"
+  # A link named like its target but for case, beside it; hidden and system files.
+  mkdir "$scratch/c" && printf precious >"$scratch/c/f" && ln -s f "$scratch/c/F"
+  printf hidden >"$scratch/hidden" && printf system >"$scratch/system"
+  wine attrib +h "$(winpath "$scratch/hidden")" && wine attrib +s "$(winpath "$scratch/system")" ||
+    fail "attrib"
   deep="$scratch/$(printf 'd%.0s' {1..120})/$(printf 'e%.0s' {1..120})"
   mkdir -p "$deep"
   printf long >"$deep/long.txt"  # longer than the buffers: refused whole, never shortened
@@ -97,6 +121,10 @@ refused)
   over=$(name_of_bytes "$scratch" 261)
   printf long >"$scratch/$over"
   printf bystander >"$scratch/${over%t}"
+  # In a folder with a blank, the path is passed quoted: 259 bytes and its quotes are 261.
+  mkdir "$scratch/a blank"
+  quoted=$(name_of_bytes "$scratch/a blank" 259)
+  printf long >"$scratch/a blank/$quoted"
   snapshot() { (cd "$scratch" && find . -printf '%p %y %l %m %s\n' | sort && find . -type f -exec md5sum {} + | sort); }
   before=$(snapshot)
   for target in "$(winpath "$scratch/read-only")" "$(winpath "$scratch/folder")" \
@@ -104,10 +132,16 @@ refused)
                 "$(winpath "$scratch/d1/f")" "$(winpath "$scratch/a/target")" \
                 "$(winpath "$scratch/d1/g")" \
                 "$(winpath "$deep/long.txt")" "$(winpath "$scratch/$over")" \
+                "$(winpath "$scratch/a blank/$quoted")" "$(winpath "$scratch/c/F")" \
+                "$(winpath "$scratch/hidden")" "$(winpath "$scratch/system")" \
                 NUL CON '\\.\NUL' '\\.\CON'; do
     start "$zapfile" "$target"
     text=$(window_text Error.) || fail "no error box for $target"
-    [ "$text" = "Couldn't delete file." ] || fail "error box says \"$text\" for $target"
+    # The line, then the system's words for why: Wine's for a read-only file, the first.
+    reason=${text#"Couldn't delete file."$'\n\n'}
+    [ "$reason" != "$text" ] && [ -n "$reason" ] || fail "error box says \"$text\" for $target"
+    [ "$target" != "$(winpath "$scratch/read-only")" ] || [ "$reason" = "Access denied." ] ||
+      fail "the read-only file's error says \"$reason\""
     window Error. click 1  # IDOK
     finish
   done
@@ -134,7 +168,7 @@ main-window)
   window "Ko Zapfile" set 1002 "$(winpath "$scratch/$over")"
   window "Ko Zapfile" press 1003
   text=$(window_text Error.) || fail "no error box for 261 bytes"
-  [ "$text" = "Couldn't delete file." ] || fail "error box says \"$text\""
+  [ "${text%%$'\n'*}" = "Couldn't delete file." ] || fail "error box says \"$text\""
   window Error. click 1
   [ "$(cat "$scratch/$over")" = long ] || fail "Delete! took a path of 261 bytes"
   window "Ko Zapfile" cancel

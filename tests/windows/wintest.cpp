@@ -15,6 +15,8 @@
 //   wintest TITLE fits          prints the text of each static that does not show whole in its
 //                               rectangle, wrapped as the static wraps it in the dialog font
 //                               that the templates ask for ("MS Shell Dlg 2", 8 points)
+//   wintest FILE hold SECONDS   opens FILE for reading, letting others read and write it but
+//                               not delete it, prints "held" and keeps it open SECONDS
 //
 // Titles and texts go in and out as UTF-8, whatever the ANSI code page of this program or of
 // the one it drives: it uses the "W" calls only, so that it reads a name in any script as the
@@ -114,14 +116,24 @@ int wmain(int argc, wchar_t** argv) {
     // Each action and the number of arguments it takes (-1: one or more).
     const std::pair<const wchar_t*, int> actions[] = {
         {L"click", 1}, {L"press", 1}, {L"set", 2}, {L"text", 1}, {L"cancel", 0},
-        {L"keys", -1}, {L"where", 0}, {L"fits", 0}};
+        {L"keys", -1}, {L"where", 0}, {L"fits", 0}, {L"hold", 1}};
     bool known = false;
     for (const auto& [name, count] : actions)
         known = known || (action == name && (count < 0 ? argc > 3 : argc == 3 + count));
     if (!known) {
         fprintf(stderr, "usage: wintest TITLE click ID|press ID|set ID TEXT|text ID|cancel|"
-                        "keys KEY...|where|fits\n");
+                        "keys KEY...|where|fits, or wintest FILE hold SECONDS\n");
         return 2;
+    }
+    if (action == L"hold") {
+        HANDLE file = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return 1;
+        printf("held\n");
+        fflush(stdout);
+        Sleep(static_cast<DWORD>(wcstol(argv[3], nullptr, 10)) * 1000);
+        return 0;
     }
     // A dialog exists before it is shown and set up; only a visible one takes input.
     HWND hwnd = nullptr;

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
 
 namespace standin::registry {
@@ -126,6 +127,21 @@ void ConfigureSqlite() {
     sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
 }
 
+// A registry that cannot be read costs the program its setting: the user is told once, with
+// why, before whatever the program then does without it (ask, for one).
+void ReportUnreadable(const std::string& what, LONG status, int err) {
+    static bool told = false;
+    if (told)
+        return;
+    told = true;
+    char text[512] = "";
+    if (err == 0 && FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(status),
+                                   0, text, sizeof text, nullptr) > 2)
+        text[strlen(text) - 2] = '\0';  // the line break
+    fprintf(stderr, "%s: cannot read %s: %s\n", program_invocation_short_name, what.c_str(),
+            err != 0 ? strerror(err) : text);
+}
+
 LONG FindChild(Database& db, KeyId parent, std::string_view name, KeyId* child) {
     Query q(db, kFindChild);
     q.Bind(1, parent);
@@ -179,16 +195,21 @@ LONG Database::Open() {
     if (db_ != nullptr)
         return ERROR_SUCCESS;
     const std::string folder = ConfigFolder();
-    if (folder.empty())
-        return ERROR_CANTOPEN;
     const std::string path = folder + "/registry.db";
-    ConfigureSqlite();
-    LONG status = Connect(path);
-    if (status == ERROR_FILE_NOT_FOUND) {
-        status = CreateDatabase(folder, path);
-        if (status == ERROR_SUCCESS)
-            status = Connect(path);
+    errno = 0;
+    LONG status = ERROR_CANTOPEN;
+    if (!folder.empty()) {
+        ConfigureSqlite();
+        status = Connect(path);
+        if (status == ERROR_FILE_NOT_FOUND) {
+            status = CreateDatabase(folder, path);
+            if (status == ERROR_SUCCESS)
+                status = Connect(path);
+        }
     }
+    if (status != ERROR_SUCCESS)
+        ReportUnreadable(folder.empty() ? "the settings" : path, status,
+                         status == ERROR_CANTOPEN ? errno : 0);
     return status;
 }
 

@@ -99,6 +99,8 @@ typedef LONG_PTR LRESULT;
 typedef DWORD COLORREF;
 typedef DWORD REGSAM;
 typedef LONG LSTATUS;
+typedef int64_t LONGLONG;
+typedef BYTE BOOLEAN;
 
 typedef void* HANDLE;
 typedef HANDLE HGLOBAL;
@@ -146,15 +148,19 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_SHARING_VIOLATION 32L
+#define ERROR_NOT_SUPPORTED 50L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
+#define ERROR_MR_MID_NOT_FOUND 317L
 #define ERROR_BADDB 1009L
 #define ERROR_BADKEY 1010L
 #define ERROR_CANTOPEN 1011L
@@ -167,60 +173,10 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 #define ERROR_CANT_RESOLVE_FILENAME 1921L
 
-// ---- kernel32: memory, module, files ---------------------------------------------------
+// ---- kernel32: memory, module, errors --------------------------------------------------
 #define GMEM_FIXED 0x0000
 #define GMEM_ZEROINIT 0x0040
 #define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
-
-#define GENERIC_READ 0x80000000L
-#define GENERIC_WRITE 0x40000000L
-#define FILE_SHARE_READ 0x00000001
-#define FILE_SHARE_WRITE 0x00000002
-#define FILE_SHARE_DELETE 0x00000004
-#define CREATE_NEW 1
-#define CREATE_ALWAYS 2
-#define OPEN_EXISTING 3
-#define OPEN_ALWAYS 4
-#define TRUNCATE_EXISTING 5
-#define FILE_ATTRIBUTE_READONLY 0x00000001
-#define FILE_ATTRIBUTE_HIDDEN 0x00000002
-#define FILE_ATTRIBUTE_SYSTEM 0x00000004
-#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
-#define FILE_ATTRIBUTE_ARCHIVE 0x00000020
-#define FILE_ATTRIBUTE_DEVICE 0x00000040
-#define FILE_ATTRIBUTE_NORMAL 0x00000080
-#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
-#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
-#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
-#define FILE_TYPE_UNKNOWN 0x0000
-#define FILE_TYPE_DISK 0x0001
-#define FILE_TYPE_CHAR 0x0002
-#define FILE_TYPE_PIPE 0x0003
-#define FILE_BEGIN 0
-#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
-#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
-#define INVALID_SET_FILE_POINTER ((DWORD)-1)
-
-typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
-typedef struct _OVERLAPPED* LPOVERLAPPED;
-
-typedef struct _FILETIME {
-    DWORD dwLowDateTime;
-    DWORD dwHighDateTime;
-} FILETIME;
-
-typedef struct _BY_HANDLE_FILE_INFORMATION {
-    DWORD dwFileAttributes;
-    FILETIME ftCreationTime;
-    FILETIME ftLastAccessTime;
-    FILETIME ftLastWriteTime;
-    DWORD dwVolumeSerialNumber;
-    DWORD nFileSizeHigh;
-    DWORD nFileSizeLow;
-    DWORD nNumberOfLinks;
-    DWORD nFileIndexHigh;
-    DWORD nFileIndexLow;
-} BY_HANDLE_FILE_INFORMATION, *LPBY_HANDLE_FILE_INFORMATION;
 
 HGLOBAL WINAPI GlobalAlloc(UINT uFlags, SIZE_T dwBytes);
 HGLOBAL WINAPI GlobalFree(HGLOBAL hMem);
@@ -228,35 +184,15 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
 
-// NOTE: the path is taken as a Linux path; a symbolic link is never followed when
-// FILE_FLAG_OPEN_REPARSE_POINT is given, and a FIFO or device never blocks the open.
-HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
-                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
-                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
-BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
-                      LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped);
-DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
-                            DWORD dwMoveMethod);
-BOOL WINAPI SetEndOfFile(HANDLE hFile);
-BOOL WINAPI CloseHandle(HANDLE hObject);
-DWORD WINAPI GetFileType(HANDLE hFile);
-// NOTE: a file without any write permission bit reports FILE_ATTRIBUTE_READONLY, and a file
-// whose name starts with a dot is not hidden: Linux has no hidden or system attribute.
-BOOL WINAPI GetFileInformationByHandle(HANDLE hFile,
-                                       LPBY_HANDLE_FILE_INFORMATION lpFileInformation);
-BOOL WINAPI DeleteFileA(LPCSTR lpFileName);
-#define FILE_NAME_NORMALIZED 0x0
-#define FILE_NAME_OPENED 0x8
-#define VOLUME_NAME_DOS 0x0
-// NOTE: the open file's path as the kernel knows it: a Linux path, links resolved.
-DWORD WINAPI GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD cchFilePath,
-                                       DWORD dwFlags);
-// NOTE: Linux names have no short form: an existing path comes back as it was given.
-DWORD WINAPI GetLongPathNameA(LPCSTR lpszShortPath, LPSTR lpszLongPath, DWORD cchBuffer);
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+// NOTE: only FORMAT_MESSAGE_FROM_SYSTEM, for the errors the stand-in sets, in Windows' own
+// English words; no inserts, no allocated buffer, and the language is always English.
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId,
+                            DWORD dwLanguageId, LPSTR lpBuffer, DWORD nSize, void* Arguments);
 
-// ---- kernel32: text ---------------------------------------------------------------------
-// NOTE: only the ASCII letters are compared without regard to case.
-int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
+// The file calls (fileapi.h, as on Windows).
+#include <fileapi.h>
 
 // ---- advapi32: the registry ------------------------------------------------------------
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)((LONG)0x80000000))

@@ -1,93 +1,50 @@
 // win32-linux/kernel32/file_io.cpp
-// The file calls of kernel32 over POSIX file descriptors. A HANDLE is the descriptor plus one,
-// so that no valid handle is null or INVALID_HANDLE_VALUE.
+// Opening, writing and closing files, over POSIX descriptors. A name is looked up once, when
+// the file is opened: the folder it is found in stays open with the handle, the file is
+// opened relative to it, and ReOpenFile gives the same open file again by its descriptor.
 #include <windows.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <string>
 #include <fcntl.h>
-#include <strings.h>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "kernel32/file_handles.h"
 #include "kernel32/last_error.h"
+
+using standin::OpenFile;
 
 namespace {
 
-HANDLE ToHandle(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1); }
-
-int ToFd(HANDLE h) {
-    const intptr_t v = reinterpret_cast<intptr_t>(h);
-    return (h == nullptr || h == INVALID_HANDLE_VALUE || v > INT32_MAX) ? -1 : static_cast<int>(v - 1);
+// The descriptor flags for an access: no access at all (or FILE_READ_ATTRIBUTES or DELETE
+// alone) asks for the attributes only, which Windows gives without the right to read, and
+// opens nothing but the name: a FIFO, a device or a kernel file is not opened at all.
+int AccessFlags(DWORD dwDesiredAccess) {
+    const bool read = dwDesiredAccess & GENERIC_READ;
+    const bool write = dwDesiredAccess & GENERIC_WRITE;
+    return read && write ? O_RDWR : write ? O_WRONLY : read ? O_RDONLY : O_PATH;
 }
 
-DWORD ErrorFromErrno(int err) {
-    switch (err) {
-    case ENOENT:
-        return ERROR_FILE_NOT_FOUND;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-        return ERROR_PATH_NOT_FOUND;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ELOOP:  // a link met where links are not followed
-    case ETXTBSY:
-        return ERROR_ACCESS_DENIED;
-    case EEXIST:
-        return ERROR_FILE_EXISTS;
-    case ENXIO:  // a FIFO without a reader, a device without its driver
-    case EAGAIN:
-        return ERROR_SHARING_VIOLATION;
-    case ENOMEM:
-        return ERROR_NOT_ENOUGH_MEMORY;
-    default:
-        return ERROR_INVALID_PARAMETER;
-    }
+// Opens `name` in the folder held by folderFd (AT_FDCWD for a whole path). Unless the file
+// is known to be a plain one or made new, a FIFO or a device never blocks the open, and the
+// descriptor blocks from then on.
+int OpenIn(int folderFd, const char* name, int flags, mode_t mode, bool plainFile = false) {
+    const bool mayBlock = !plainFile && !(flags & (O_PATH | O_EXCL));
+    const int fd = openat(folderFd, name, flags | (mayBlock ? O_NONBLOCK : 0), mode);
+    if (fd >= 0 && mayBlock)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
 }
 
-// The error for a path that names nothing: Windows tells a missing folder on the way
-// (ERROR_PATH_NOT_FOUND) from a missing last name (ERROR_FILE_NOT_FOUND).
-DWORD MissingError(const char* path) {
-    const char* slash = strrchr(path, '/');
-    if (slash == nullptr || slash == path)
-        return ERROR_FILE_NOT_FOUND;
-    const std::string folder(path, slash);
-    struct stat st;
-    return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
-                                                                   : ERROR_PATH_NOT_FOUND;
-}
-
-DWORD ErrorForPath(int err, const char* path) {
-    return err == ENOENT ? MissingError(path) : ErrorFromErrno(err);
-}
-
-// The last error for a failed system call, errno kept behind it.
-void SetErrorFromErrno(int err, const char* path = nullptr) {
-    standin::SetLastErrorFromUnix(path != nullptr ? ErrorForPath(err, path) : ErrorFromErrno(err),
-                                  err);
-}
-
-DWORD AttributesFromStat(const struct stat& st, const char* name) {
-    DWORD attributes = 0;
-    if (S_ISDIR(st.st_mode))
-        attributes |= FILE_ATTRIBUTE_DIRECTORY;
-    else if (S_ISREG(st.st_mode))
-        attributes |= FILE_ATTRIBUTE_ARCHIVE;  // set on every file written, as Windows does
-    else if (S_ISLNK(st.st_mode))
-        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
-    else
-        attributes |= FILE_ATTRIBUTE_DEVICE;
-    // NOTE: without any write bit a file is read-only for everybody, root included, as the
-    // read-only attribute binds administrators on Windows.
-    if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
-        attributes |= FILE_ATTRIBUTE_READONLY;
-    (void)name;  // a leading dot is not "hidden": Linux has no such attribute
-    return attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
+// Windows refuses to open a folder for anything without backup semantics (and for writing,
+// which Linux refuses too).
+bool RefusedFolder(OpenFile* file, DWORD dwFlagsAndAttributes) {
+    if ((file->access & GENERIC_WRITE) || (dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS))
+        return false;
+    return standin::Know(file) && S_ISDIR(file->kind);
 }
 
 }  // namespace
@@ -98,10 +55,7 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    const bool read = dwDesiredAccess & GENERIC_READ;
-    const bool write = dwDesiredAccess & GENERIC_WRITE;
-    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // a FIFO or device never blocks the open
-    flags |= read && write ? O_RDWR : write ? O_WRONLY : O_RDONLY;
+    int flags = O_CLOEXEC | O_NOCTTY | AccessFlags(dwDesiredAccess);
     if (dwFlagsAndAttributes & FILE_FLAG_OPEN_REPARSE_POINT)
         flags |= O_NOFOLLOW;
     switch (dwCreationDisposition) {
@@ -123,100 +77,89 @@ HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, LPSEC
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    // No access at all asks for the attributes only, which Windows gives without the right to
-    // read: a folder that may be passed through but not listed opens too.
-    if (!read && !write && dwCreationDisposition == OPEN_EXISTING)
-        flags = O_PATH | O_CLOEXEC | (flags & O_NOFOLLOW);
+    if ((flags & O_PATH) && (flags & (O_CREAT | O_TRUNC))) {
+        SetLastError(ERROR_ACCESS_DENIED);  // making or emptying a file asks for writing
+        return INVALID_HANDLE_VALUE;
+    }
+    // The folder is opened first and held; the last name is then looked up in it alone. A
+    // path that ends in a folder of its own ("d/", "d/.", "/") is opened whole.
+    OpenFile file;
+    file.access = dwDesiredAccess;
+    const char* slash = strrchr(lpFileName, '/');
+    const char* name = slash != nullptr ? slash + 1 : lpFileName;
+    int lookIn = AT_FDCWD;
+    if (*lpFileName == '\0') {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (*name == '\0' || strcmp(name, ".") == 0 || strcmp(name, "..") == 0) {
+        name = lpFileName;
+    } else {
+        const std::string folder = slash != nullptr ? std::string(lpFileName, slash + 1) : ".";
+        file.folderFd = open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (file.folderFd < 0) {
+            standin::SetErrorFromErrno(errno, ERROR_PATH_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        file.name = name;
+        lookIn = file.folderFd;
+    }
     const mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
     // OPEN_ALWAYS and CREATE_ALWAYS tell the caller whether the file was there already
     // (ERROR_ALREADY_EXISTS): a new file is made exclusively, else the existing one opened.
     const bool mayCreate =
         dwCreationDisposition == OPEN_ALWAYS || dwCreationDisposition == CREATE_ALWAYS;
-    int fd = open(lpFileName, mayCreate ? (flags | O_EXCL) & ~O_TRUNC : flags, mode);
-    const bool existed = fd < 0 && mayCreate && errno == EEXIST;
+    file.fd = OpenIn(lookIn, name, mayCreate ? (flags | O_EXCL) & ~O_TRUNC : flags, mode);
+    const bool existed = file.fd < 0 && mayCreate && errno == EEXIST;
     if (existed)
-        fd = open(lpFileName, flags & ~O_CREAT, mode);
-    if (fd < 0) {
-        SetErrorFromErrno(errno, lpFileName);
+        file.fd = OpenIn(lookIn, name, flags & ~O_CREAT, mode);
+    const int err = errno;
+    if (file.fd < 0 || RefusedFolder(&file, dwFlagsAndAttributes)) {
+        if (file.fd >= 0)
+            close(file.fd);
+        if (file.folderFd >= 0)
+            close(file.folderFd);
+        if (file.fd < 0)
+            standin::SetErrorFromErrno(err, lookIn == AT_FDCWD ? ERROR_PATH_NOT_FOUND
+                                                               : ERROR_FILE_NOT_FOUND);
+        else
+            SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    // Windows refuses to open a folder for writing, or for anything without backup semantics.
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) &&
-        !(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS)) {
-        close(fd);
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return standin::AddOpenFile(file);
+}
+
+HANDLE WINAPI ReOpenFile(HANDLE hOriginalFile, DWORD dwDesiredAccess, DWORD,
+                         DWORD dwFlagsAndAttributes) {
+    OpenFile* original = standin::OpenFileOf(hOriginalFile);
+    if (original == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return INVALID_HANDLE_VALUE;
+    }
+    OpenFile file = *original;
+    file.access = dwDesiredAccess;
+    if (RefusedFolder(&file, dwFlagsAndAttributes)) {
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
-    // Blocking mode from here on: only the open itself must not wait.
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
-    return ToHandle(fd);
-}
-
-DWORD WINAPI GetFileType(HANDLE hFile) {
-    struct stat st;
-    if (fstat(ToFd(hFile), &st) != 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FILE_TYPE_UNKNOWN;
+    // The kernel's link to the open descriptor leads to the very file it holds: no name is
+    // looked up, so whatever has since taken the file's name or its folder's is not reached.
+    char self[32];
+    snprintf(self, sizeof self, "/proc/self/fd/%d", original->fd);
+    file.fd = OpenIn(AT_FDCWD, self, O_CLOEXEC | O_NOCTTY | AccessFlags(dwDesiredAccess), 0,
+                     file.known && S_ISREG(file.kind));
+    if (file.fd < 0) {
+        standin::SetErrorFromErrno(errno);
+        return INVALID_HANDLE_VALUE;
     }
-    if (S_ISREG(st.st_mode) || S_ISDIR(st.st_mode))
-        return FILE_TYPE_DISK;
-    if (S_ISCHR(st.st_mode))
-        return FILE_TYPE_CHAR;
-    if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode))
-        return FILE_TYPE_PIPE;
-    return FILE_TYPE_UNKNOWN;  // block devices are not files on a disk here
-}
-
-BOOL WINAPI GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION info) {
-    struct stat st;
-    if (info == nullptr || fstat(ToFd(hFile), &st) != 0) {
-        SetLastError(info == nullptr ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    *info = BY_HANDLE_FILE_INFORMATION{};
-    info->dwFileAttributes = AttributesFromStat(st, nullptr);
-    info->dwVolumeSerialNumber = static_cast<DWORD>(st.st_dev);
-    info->nFileSizeHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_size) >> 32);
-    info->nFileSizeLow = static_cast<DWORD>(st.st_size);
-    info->nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
-    info->nFileIndexHigh = static_cast<DWORD>(static_cast<uint64_t>(st.st_ino) >> 32);
-    info->nFileIndexLow = static_cast<DWORD>(st.st_ino);
-    return TRUE;
-}
-
-DWORD WINAPI SetFilePointer(HANDLE hFile, LONG lDistanceToMove, PLONG lpDistanceToMoveHigh,
-                            DWORD dwMoveMethod) {
-    int64_t distance = lDistanceToMove;
-    if (lpDistanceToMoveHigh != nullptr)
-        distance = (static_cast<int64_t>(*lpDistanceToMoveHigh) << 32) |
-                   static_cast<uint32_t>(lDistanceToMove);
-    const int whence = dwMoveMethod == FILE_BEGIN ? SEEK_SET : dwMoveMethod == 1 ? SEEK_CUR : SEEK_END;
-    const off_t pos = lseek(ToFd(hFile), distance, whence);
-    if (pos < 0) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return INVALID_SET_FILE_POINTER;
-    }
-    if (lpDistanceToMoveHigh != nullptr)
-        *lpDistanceToMoveHigh = static_cast<LONG>(static_cast<uint64_t>(pos) >> 32);
     SetLastError(ERROR_SUCCESS);
-    return static_cast<DWORD>(pos);
-}
-
-BOOL WINAPI SetEndOfFile(HANDLE hFile) {
-    const int fd = ToFd(hFile);
-    const off_t pos = lseek(fd, 0, SEEK_CUR);
-    if (pos < 0 || ftruncate(fd, pos) != 0) {
-        SetErrorFromErrno(errno);
-        return FALSE;
-    }
-    return TRUE;
+    return standin::AddOpenFile(file);
 }
 
 BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                       LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED) {
-    const int fd = ToFd(hFile);
+    const int fd = standin::ToFd(hFile);
     const char* p = static_cast<const char*>(lpBuffer);
     DWORD done = 0;
     while (done < nNumberOfBytesToWrite) {
@@ -227,7 +170,7 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
             if (lpNumberOfBytesWritten != nullptr)
                 *lpNumberOfBytesWritten = done;
             if (n < 0)
-                SetErrorFromErrno(errno);
+                standin::SetErrorFromErrno(errno);
             else
                 SetLastError(ERROR_WRITE_FAULT);
             return FALSE;
@@ -240,74 +183,9 @@ BOOL WINAPI WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrit
 }
 
 BOOL WINAPI CloseHandle(HANDLE hObject) {
-    if (close(ToFd(hObject)) != 0) {
+    if (!standin::CloseOpenFile(hObject)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     return TRUE;
-}
-
-BOOL WINAPI DeleteFileA(LPCSTR lpFileName) {
-    if (lpFileName == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    // A read-only file stays, as on Windows, where its attribute must be cleared first.
-    struct stat st;
-    if (lstat(lpFileName, &st) == 0 &&
-        (AttributesFromStat(st, lpFileName) & FILE_ATTRIBUTE_READONLY) != 0) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    // unlink never removes a folder, as DeleteFileA never does.
-    if (unlink(lpFileName) != 0) {
-        SetErrorFromErrno(errno, lpFileName);
-        return FALSE;
-    }
-    return TRUE;
-}
-
-namespace {
-
-// Hands a path out as the Win32 path calls do: its length when it fits with its NUL, else
-// the size needed, NUL included, and nothing written.
-DWORD CopyPathOut(const char* path, size_t length, LPSTR lpBuffer, DWORD cchBuffer) {
-    if (length >= cchBuffer)
-        return static_cast<DWORD>(length + 1);
-    memmove(lpBuffer, path, length);
-    lpBuffer[length] = '\0';
-    return static_cast<DWORD>(length);
-}
-
-}  // namespace
-
-DWORD WINAPI GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD cchFilePath,
-                                       DWORD) {
-    char link[32];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", ToFd(hFile));
-    char path[PATH_MAX];
-    const ssize_t n = readlink(link, path, sizeof path);
-    if (n <= 0 || static_cast<size_t>(n) >= sizeof path) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    return CopyPathOut(path, static_cast<size_t>(n), lpszFilePath, cchFilePath);
-}
-
-DWORD WINAPI GetLongPathNameA(LPCSTR lpszShortPath, LPSTR lpszLongPath, DWORD cchBuffer) {
-    struct stat st;
-    if (lpszShortPath == nullptr || lstat(lpszShortPath, &st) != 0) {
-        if (lpszShortPath == nullptr)
-            SetLastError(ERROR_INVALID_PARAMETER);
-        else
-            SetErrorFromErrno(errno, lpszShortPath);
-        return 0;
-    }
-    return CopyPathOut(lpszShortPath, strlen(lpszShortPath), lpszLongPath, cchBuffer);
-}
-
-int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2) {
-    const int order = strcasecmp(lpString1 != nullptr ? lpString1 : "",
-                                 lpString2 != nullptr ? lpString2 : "");
-    return order < 0 ? -1 : order > 0 ? 1 : 0;
 }

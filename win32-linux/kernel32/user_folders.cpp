@@ -24,8 +24,10 @@ std::string XdgHome(const char* variable, const char* fallback) {
 
 bool MakeFolders(const std::string& path) {
     struct stat st;
-    if (stat(path.c_str(), &st) == 0)
+    if (stat(path.c_str(), &st) == 0) {
+        errno = S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
         return S_ISDIR(st.st_mode);
+    }
     const size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
         return false;

@@ -6,12 +6,16 @@
 #include <string>
 
 #include "ui/backends.h"
+#include "user32/error_box.h"
 #include "user32/user_driver.h"
 
 namespace standin {
 namespace {
 
 int HeadlessMessageBox(HWND, const char* text, const char* caption, UINT type) {
+    // The program names the failure on standard error itself, with its reason.
+    if ((type & MB_ICONMASK) == MB_ICONERROR && FailuresNamedByCaller())
+        return IDOK;
     std::string oneLine = text;
     for (char& c : oneLine)
         if (c == '\n' || c == '\r')

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "ui/backends.h"
+#include "user32/error_box.h"
 #include "user32/user_driver.h"
 
 namespace standin {
@@ -38,6 +39,9 @@ std::string Trim(const std::string& s) {
 }
 
 int TerminalMessageBox(HWND, const char* text, const char* caption, UINT type) {
+    // The program names the failure on standard error itself, with its reason.
+    if ((type & MB_ICONMASK) == MB_ICONERROR && FailuresNamedByCaller())
+        return IDOK;
     fprintf(stderr, "%s\n%s\n", caption, text);
     const UINT buttons = type & MB_TYPEMASK;
     if (buttons != MB_YESNO && buttons != MB_OKCANCEL)

@@ -9,6 +9,7 @@
 #include "user32/dialog_template.h"
 #include "user32/error_box.h"
 #include "user32/user_driver.h"
+#include "user32/visible_text.h"
 #include "user32/window_model.h"
 
 using standin::FromHandle;
@@ -35,12 +36,15 @@ int CopyText(const Window* w, LPSTR lpString, int cchMax) {
     return n;
 }
 
+standin::ErrorBoxNote g_errorBoxNote;
+
 }  // namespace
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent,
                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
     standin::DialogTemplate layout;
     if (lpDialogFunc == nullptr || !standin::LoadDialogTemplate(lpTemplateName, &layout)) {
+        g_errorBoxNote.windowFailed = true;
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
@@ -70,6 +74,8 @@ INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent
             else
                 backend = nullptr;
         }
+        if (backend == nullptr)
+            g_errorBoxNote.windowFailed = true;
         if (backend == nullptr)
             fprintf(stderr, "zapfile: cannot show the \"%s\" window: %s\n", dlg->text.c_str(),
                     reason.c_str());
@@ -219,8 +225,11 @@ BOOL WINAPI IsWindowVisible(HWND hWnd) {
 }
 
 namespace {
-standin::ErrorBoxNote g_errorBoxNote;
-}
+bool g_callerNamesFailures = false;
+}  // namespace
+
+void standin::CallerNamesFailures() { g_callerNamesFailures = true; }
+bool standin::FailuresNamedByCaller() { return g_callerNamesFailures; }
 
 standin::ErrorBoxNote standin::TakeErrorBoxNote() {
     const ErrorBoxNote note = g_errorBoxNote;
@@ -231,9 +240,11 @@ standin::ErrorBoxNote standin::TakeErrorBoxNote() {
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType) {
     // Noted before anything else runs: choosing a backend may set the last error.
     if ((uType & MB_ICONMASK) == MB_ICONERROR)
-        g_errorBoxNote = {true, standin::LastUnixError()};
+        g_errorBoxNote = {true, standin::LastUnixError(), g_errorBoxNote.windowFailed};
     const standin::UiBackend* backend = standin::BackendForMessageBox(hWnd);
+    // NOTE: a name in the text that holds a control character or bytes that are no UTF-8 is
+    // shown escaped, as the shell would write it (user32/visible_text.h).
+    const std::string text = standin::VisibleText(lpText != nullptr ? lpText : "");
     // Windows shows "Error" for a null caption.
-    return backend->messageBox(hWnd, lpText != nullptr ? lpText : "",
-                               lpCaption != nullptr ? lpCaption : "Error", uType);
+    return backend->messageBox(hWnd, text.c_str(), lpCaption != nullptr ? lpCaption : "Error", uType);
 }

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "programs/close_output.h"
 #include "programs/version.h"
 #include "programs/zapfile-reg/reg.h"
 
@@ -35,7 +36,9 @@ constexpr char kUsage[] =
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     using namespace reg;
     Command c;
     switch (ParseCommandLine(argc, argv, &c)) {
@@ -68,3 +71,7 @@ int main(int argc, char** argv) {
     }
     return 1;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return CloseOutput("zapfile-reg", Run(argc, argv)); }

@@ -6,6 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/vfs.h>
+
+#include "kernel32/file_handles.h"
 
 std::string FailureReason(const char* path, int unixError) {
     // Refused before the file is looked at: the tail "PATH" must fit the command-line buffer,
@@ -22,8 +25,11 @@ std::string FailureReason(const char* path, int unixError) {
             return strerror(EISDIR);
         if (S_ISLNK(st.st_mode))
             return "Is a symbolic link";
+        struct statfs fs;
         if (!S_ISREG(st.st_mode))
             return "Not a regular file";
+        if (statfs(path, &fs) == 0 && standin::IsKernelFileSystem(static_cast<long>(fs.f_type)))
+            return "A file of the kernel, not of a disk";
         if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
             return "Read-only file";
     }

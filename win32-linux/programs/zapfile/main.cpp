@@ -12,15 +12,17 @@
 
 #include "forced_delete.h"
 #include "kernel32/module.h"
+#include "programs/close_output.h"
 #include "programs/version.h"
 #include "programs/zapfile/failure_reason.h"
 #include "user32/error_box.h"
+#include "user32/visible_text.h"
 
 namespace {
 
 // Exit statuses, as rm gives them.
 constexpr int kExitDone = 0;     // every path deleted, or answered No
-constexpr int kExitFailed = 1;   // a path refused or not deleted
+constexpr int kExitFailed = 1;   // a path refused or not deleted, a window not shown
 constexpr int kExitUsage = 2;    // an unknown option: nothing done
 
 constexpr char kUsage[] =
@@ -33,7 +35,8 @@ constexpr char kUsage[] =
     "  --             end of the options: a FILE after it may begin with '-'\n"
     "\n"
     "Exit status: 0 when every FILE was deleted or the answer was No, 1 when a FILE was\n"
-    "refused or could not be deleted (each is named on standard error), 2 for a wrong option.\n"
+    "refused or could not be deleted (each is named on standard error) or the window could\n"
+    "not be shown, 2 for a wrong option.\n"
     "Stop asking: zapfile-reg add 'HKCU\\Software\\Zapfile' /v bAskUser /d 0 /f\n";
 
 // Reads the options; returns -1 to go on with the paths from argv[*first], else the exit
@@ -77,6 +80,7 @@ bool Zap(HINSTANCE hInstance, const char* path) {
     // The deletion removes every double quote from the tail; a Linux name that holds one
     // would lose it and could name another file. Such a path is refused.
     if (strchr(path, '"') != nullptr) {
+        SetLastError(ERROR_INVALID_NAME);
         ShowDeleteError(nullptr);
     } else {
         // One path P is passed as the tail "P", as a file manager passes it quoted.
@@ -85,14 +89,12 @@ bool Zap(HINSTANCE hInstance, const char* path) {
     }
     const standin::ErrorBoxNote note = standin::TakeErrorBoxNote();
     if (note.shown)
-        fprintf(stderr, "zapfile: cannot delete '%s': %s\n", path,
+        fprintf(stderr, "zapfile: cannot delete %s: %s\n", standin::QuoteName(path).c_str(),
                 FailureReason(path, note.unixError).c_str());
     return !note.shown;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     int first = 1;
     const int status = ReadOptions(argc, argv, &first);
     if (status >= 0)
@@ -101,10 +103,16 @@ int main(int argc, char** argv) {
     if (first >= argc) {
         char empty[] = "";
         WinMain(hInstance, nullptr, empty, SW_SHOWDEFAULT);
-        return kExitDone;
+        return standin::TakeErrorBoxNote().windowFailed ? kExitFailed : kExitDone;
     }
+    // Each failed path gets one line on standard error, this program's own, with the reason.
+    standin::CallerNamesFailures();
     bool allDone = true;
     for (int i = first; i < argc; ++i)
         allDone = Zap(hInstance, argv[i]) && allDone;
     return allDone ? kExitDone : kExitFailed;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return CloseOutput("zapfile", Run(argc, argv)); }

@@ -74,8 +74,13 @@ int main(int argc, char** argv) {
     const unsigned long reads = std::strtoul(argv[1], nullptr, 10);
     const unsigned long writes = std::strtoul(argv[2], nullptr, 10);
     std::vector<unsigned long> sizes;
-    for (int i = 3; i < argc; ++i)
+    for (int i = 3; i < argc; ++i) {
         sizes.push_back(std::strtoul(argv[i], nullptr, 10));
+        if (sizes.back() == 0) {
+            std::fprintf(stderr, "registry_ops: a key of no values cannot be enumerated\n");
+            return 2;
+        }
+    }
 
     HKEY root = nullptr;
     if (!Check(RegCreateKeyA(HKEY_CURRENT_USER, kRoot, &root), "RegCreateKeyA"))
@@ -90,7 +95,7 @@ int main(int argc, char** argv) {
         return 1;
     std::vector<HKEY> filled(sizes.size());
     for (size_t k = 0; k < sizes.size(); ++k)
-        if (sizes[k] == 0 || !FillValues(root, sizes[k], &filled[k]))
+        if (!FillValues(root, sizes[k], &filled[k]))
             return 1;
 
     if (!ReadSetting(data, sizeof data))

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# bench/bench.sh [FILES] [ROUNDS] [WINDOW_ROUNDS] [BIG_ROUNDS] [BIG_MIB]
+# bench/bench.sh [FILES] [ROUNDS] [WINDOW_ROUNDS] [BIG_ROUNDS] [BIG_MIB] [REG_ROUNDS] [REG_VALUES]
 #
-# Times Zapfile against rm and against the floor, side by side in one run, and prints every
+# Times Zapfile against rm and against the floors, side by side in one run, and prints every
 # row with its ratios and its target. Each figure is the median of interleaved rounds: the
 # order of the commands turns from round to round, so that none always meets a warmer cache.
 #   - command line, question off: FILES fresh 1 KiB files per command and round, one process
@@ -9,14 +9,21 @@
 #   - FILES x 10 paths (default 1,000) in one call, ROUNDS rounds;
 #   - one big file of BIG_MIB MiB (default 1 GiB), BIG_ROUNDS rounds (default 5);
 #   - peak memory of a one-file run (/usr/bin/time %M), ROUNDS rounds;
+#   - the registry, per operation, in REG_ROUNDS runs (default 5) of registry_ops.cpp: FILES x 20
+#     reads, FILES x 2 writes and the enumeration of keys of REG_VALUES and REG_VALUES x 10
+#     values (default 1,000 and 10,000), on the stand-in and, built with mingw-w64, under Wine
+#     in a prefix of its own (ZAPFILE_BENCH_WINE=0 leaves Wine out);
 #   - the window: from the start until the window is mapped under Xvfb with a window manager
 #     (jwm), for the main window and for the question of a command-line run with a display
 #     and no terminal, against a bare GTK 3 program that maps one dialog (WINDOW_ROUNDS,
 #     default 15).
-# The floor, "bare steps" (bare_steps.c), does the deletion's I/O and nothing else;
-# "bare steps + SQLite" (bare_sqlite.c) adds the least that reading the setting from the
-# registry's database takes, an open and one query. bare_gtk.c is the bare GTK program and
-# map_time.c times the mapping; all are built here. Build Zapfile first (scripts/build.sh).
+# The yardsticks: "bare steps" (bare_steps.c) does the deletion's I/O and nothing else, by the
+# C library's calls; "cut steps" (cut_steps.c), the cheapest I/O that leaves what the deletion
+# leaves (the first byte overwritten, the file cut after it), the floor for many paths;
+# "bare steps + SQLite" (bare_sqlite.c) adds to the bare steps the least that reading the
+# setting from the registry's database takes, an open and one query. bare_gtk.c is the bare
+# GTK program and map_time.c times the mapping; all are built here, registry_ops through the
+# build's own CMake. Build Zapfile first (scripts/build.sh).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(dirname "$here")"
@@ -28,11 +35,14 @@ rounds=${2:-9}
 wrounds=${3:-15}
 brounds=${4:-5}
 big_mib=${5:-1024}
+reg_rounds=${6:-5}
+reg_values=${7:-1000}
 [ -x "$zapfile" ] && [ -x "$zapreg" ] || { echo "build first: scripts/build.sh" >&2; exit 1; }
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zapfile-bench-XXXXXX")
-xvfb="" wm=""
+xvfb="" wm="" wine_env=()
 cleanup() {
+  [ ${#wine_env[@]} -eq 0 ] || env "${wine_env[@]}" wineserver -k 2>/dev/null || true
   [ -z "$wm" ] || kill "$wm" 2>/dev/null || true
   [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
   chmod -R u+w "$work"
@@ -45,6 +55,7 @@ trap cleanup EXIT
 sqlite_lib="$(pkg-config --variable=libdir sqlite3)/libsqlite3.a"
 [ -f "$sqlite_lib" ] || sqlite_lib=-lsqlite3
 cc -O2 -o "$work/bare_steps" "$here/bare_steps.c"
+cc -O2 -o "$work/cut_steps" "$here/cut_steps.c"
 cc -O2 -no-pie -o "$work/bare_sqlite" "$here/bare_sqlite.c" "$sqlite_lib" -lm
 # shellcheck disable=SC2046
 cc -O2 -o "$work/bare_gtk" "$here/bare_gtk.c" $(pkg-config --cflags --libs gtk+-3.0)
@@ -74,29 +85,33 @@ turn() {  # round names...: the names, turned by one more place each round
   local names=("$@")
   for ((k = 0; k < $#; k++)); do echo "${names[$(((r + k) % $#))]}"; done
 }
-names=(rm bare sqlite zapfile)
-declare -A cmd=([rm]=rm [bare]="$work/bare_steps" [sqlite]="$work/bare_sqlite" [zapfile]="$zapfile")
-declare -A label=([rm]="rm" [bare]="bare steps" [sqlite]="bare steps + SQLite" [zapfile]="zapfile")
+names=(rm bare cut sqlite zapfile)
+declare -A cmd=([rm]=rm [bare]="$work/bare_steps" [cut]="$work/cut_steps"
+  [sqlite]="$work/bare_sqlite" [zapfile]="$zapfile")
+declare -A label=([rm]="rm" [bare]="bare steps" [cut]="cut steps" [sqlite]="bare steps + SQLite"
+  [zapfile]="zapfile")
 # The median of each command's runs, into the array named $1.
 medians() {
   local -n into=$1
   for name in "${names[@]}"; do into[$name]=$(median <<<"${runs[$name]}"); done
 }
-# The target line of a row that is held against rm alone.
-target_vs_rm() {  # array-name target
+# The target line of a row: zapfile's figure against one yardstick's, and against rm's beside.
+target() {  # array-name yardstick target
   local -n fig=$1
   local r
-  r=$(ratio "${fig[zapfile]}" "${fig[rm]}")
-  printf '  target zapfile <= %s x rm: %s (%s)\n\n' "$2" "$r" "$(verdict "$r" "$2")"
+  r=$(ratio "${fig[zapfile]}" "${fig[$2]}")
+  printf '  target zapfile <= %s x %s: %s (%s)' "$3" "${label[$2]}" "$r" "$(verdict "$r" "$3")"
+  [ "$2" = rm ] || printf '; vs rm %s' "$(ratio "${fig[zapfile]}" "${fig[rm]}")"
+  printf '\n\n'
 }
 # A table of one row per command: its figure (in UNIT after dividing by DIV) and ratios.
 table() {  # array-name divisor unit format
   local -n fig=$1
-  printf '  %-22s %12s %7s %7s %10s\n' "" "" "vs rm" "floor" "+SQLite"
+  printf '  %-22s %12s %7s %7s %7s %8s\n' "" "" "vs rm" "bare" "cut" "+SQLite"
   for name in "${names[@]}"; do
-    printf '  %-22s %9s %-2s %7s %7s %10s\n' "${label[$name]}" "$(scaled "${fig[$name]}" "$2" "$4")" "$3" \
-      "$(ratio "${fig[$name]}" "${fig[rm]}")" "$(ratio "${fig[$name]}" "${fig[bare]}")" \
-      "$(ratio "${fig[$name]}" "${fig[sqlite]}")"
+    printf '  %-22s %9s %-2s %7s %7s %7s %8s\n' "${label[$name]}" "$(scaled "${fig[$name]}" "$2" "$4")" \
+      "$3" "$(ratio "${fig[$name]}" "${fig[rm]}")" "$(ratio "${fig[$name]}" "${fig[bare]}")" \
+      "$(ratio "${fig[$name]}" "${fig[cut]}")" "$(ratio "${fig[$name]}" "${fig[sqlite]}")"
   done
 }
 
@@ -130,9 +145,7 @@ medians per_file
 printf 'Command line, question off, a 1 KiB file, one process per file (median of %d rounds of %d)\n' \
   "$rounds" "$files"
 table per_file 1e6 ms '%.3f'
-zr=$(ratio "${per_file[zapfile]}" "${per_file[rm]}") zb=$(ratio "${per_file[zapfile]}" "${per_file[bare]}")
-printf '  target zapfile <= 1.15 x rm: %s (%s); <= 1.15 x floor: %s (%s)\n\n' \
-  "$zr" "$(verdict "$zr" 1.15)" "$zb" "$(verdict "$zb" 1.15)"
+target per_file sqlite 1.05
 
 # ---- many paths in one call ---------------------------------------------------------------------
 many=$((files * 10))
@@ -156,7 +169,7 @@ done
 medians one_call
 printf '%d paths in one call (median of %d rounds)\n' "$many" "$rounds"
 table one_call 1e6 ms '%.1f'
-target_vs_rm one_call 1.3
+target one_call cut 1.15
 
 # ---- one big file ---------------------------------------------------------------------------------
 declare -A big
@@ -175,7 +188,7 @@ done
 medians big
 printf 'One %d MiB file (median of %d rounds)\n' "$big_mib" "$brounds"
 table big 1e6 ms '%.1f'
-target_vs_rm big 1.0
+target big rm 1.0
 
 # ---- peak memory -----------------------------------------------------------------------------------
 declare -A peak
@@ -189,7 +202,92 @@ done
 medians peak
 printf 'Peak memory of a one-file run, /usr/bin/time %%M (median of %d)\n' "$rounds"
 table peak 1 kB '%d'
-target_vs_rm peak 1.5
+target peak sqlite 1.1
+
+# ---- the registry ----------------------------------------------------------------------------------
+# registry_ops.cpp, built over the stand-in by the build's CMake and, when Wine and mingw-w64 are
+# there, for Windows, run under Wine in a prefix of its own, made here. The first run of each
+# side fills the keys to enumerate, before it times anything.
+cmake --build "$bin" --target registry_ops >"$work/registry_ops.log" 2>&1 ||
+  { cat "$work/registry_ops.log" >&2; exit 1; }
+reg_args=($((files * 20)) $((files * 2)) "$reg_values" $((reg_values * 10)))
+sides=(standin)
+# The Windows build is made whenever mingw-w64 is there, so that a run without Wine still
+# finds a source that no longer builds for Windows.
+if command -v x86_64-w64-mingw32-g++ >/dev/null; then
+  x86_64-w64-mingw32-g++ -O2 -static -o "$work/registry_ops.exe" "$here/registry_ops.cpp"
+fi
+if [ "${ZAPFILE_BENCH_WINE:-1}" = 0 ]; then
+  wine_is="left out (ZAPFILE_BENCH_WINE=0)"
+elif ! command -v wine >/dev/null || [ ! -f "$work/registry_ops.exe" ]; then
+  wine_is="left out: wine or x86_64-w64-mingw32-g++ is not installed"
+else
+  # No installer asking for Mono or Gecko, no menu entries for the desktop.
+  wine_env=(WINEPREFIX="$work/wine" WINEARCH=win64 WINEDEBUG=-all
+    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+  mkdir -p "$work/wine"
+  # One server for the whole run, ended at the exit, or a minute after its last client should
+  # the script be killed.
+  env "${wine_env[@]}" wineserver -p60
+  timeout 180 env "${wine_env[@]}" wine wineboot -i >"$work/wineboot.log" 2>&1 ||
+    { cat "$work/wineboot.log" >&2; echo "wineboot failed" >&2; exit 1; }
+  wine_is="$(wine --version 2>/dev/null), the same source built with mingw-w64 (static)"
+  sides+=(wine)
+fi
+reg_run() {  # side: the figures of one run
+  case $1 in
+  standin) XDG_CONFIG_HOME="$work/config-registry" "$bin/registry_ops" "${reg_args[@]}" ;;
+  wine) env "${wine_env[@]}" wine "$work/registry_ops.exe" "${reg_args[@]}" | tr -d '\r' ;;
+  esac
+}
+ops=(read write "enum $reg_values" "enum $((reg_values * 10))")
+runs=()
+for ((r = 0; r < reg_rounds; r++)); do
+  for side in $(turn "$r" "${sides[@]}"); do
+    figures=$(reg_run "$side")
+    while read -r op a b; do
+      if [ "$op" = enum ]; then runs["$side:enum $a"]+="$b "; else runs["$side:$op"]+="$a "; fi
+    done <<<"$figures"
+  done
+done
+declare -A reg
+for side in "${sides[@]}"; do
+  for op in "${ops[@]}"; do reg[$side:$op]=$(median <<<"${runs[$side:$op]}"); done
+done
+printf 'Registry, microseconds per operation in one process (median of %d runs of' "$reg_rounds"
+printf ' %d reads, %d writes)\n' "${reg_args[0]}" "${reg_args[1]}"
+printf '  Wine: %s\n' "$wine_is"
+printf '  %-38s %10s %10s %10s\n' "" stand-in Wine "vs Wine"
+declare -A oplabel=([read]="read: open + query + close, unchanged" [write]="write: RegSetValueExA, a new DWORD"
+  ["enum $reg_values"]="enumeration step, $reg_values values"
+  ["enum $((reg_values * 10))"]="enumeration step, $((reg_values * 10)) values")
+wine_figure() {  # op: Wine's figure, or - when Wine was left out
+  if [ -n "${reg[wine:$1]:-}" ]; then scaled "${reg[wine:$1]}" 1 '%.1f'; else echo -; fi
+}
+vs_wine() {  # op
+  if [ -n "${reg[wine:$1]:-}" ]; then ratio "${reg[standin:$1]}" "${reg[wine:$1]}"; else echo -; fi
+}
+for op in "${ops[@]}"; do
+  printf '  %-38s %10s %10s %10s\n' "${oplabel[$op]}" "$(scaled "${reg[standin:$op]}" 1 '%.1f')" \
+    "$(wine_figure "$op")" "$(vs_wine "$op")"
+done
+# Linear: a step costs about as much in a key ten times the size (1.5 leaves room for a
+# lookup in an index, whose cost grows with the logarithm of the key's size).
+small="enum $reg_values" large="enum $((reg_values * 10))"
+lin=$(ratio "${reg[standin:$large]}" "${reg[standin:$small]}")
+lin_wine=-
+[ -z "${reg[wine:$small]:-}" ] || lin_wine=$(ratio "${reg[wine:$large]}" "${reg[wine:$small]}")
+printf '  %-38s %10s %10s\n' "a step's growth, key x 10" "$lin" "$lin_wine"
+if [ -n "${reg[wine:read]:-}" ]; then
+  rr=$(vs_wine read) e1=$(vs_wine "$small") e2=$(vs_wine "$large")
+  printf '  target read <= 0.1 x Wine: %s (%s)\n' "$rr" "$(verdict "$rr" 0.1)"
+  printf '  target enumeration step <= Wine: %s values %s (%s), %s values %s (%s)\n' \
+    "$reg_values" "$e1" "$(verdict "$e1" 1)" $((reg_values * 10)) "$e2" "$(verdict "$e2" 1)"
+else
+  printf '  targets against Wine not measured: Wine %s\n' "$wine_is"
+fi
+printf '  target enumeration linear, step growth <= 1.5: %s (%s)\n' "$lin" "$(verdict "$lin" 1.5)"
+printf '  writes: no target, shown beside Wine'"'"'s\n\n'
 
 # ---- the window -----------------------------------------------------------------------------------
 source "$root/scripts/desktop.sh"

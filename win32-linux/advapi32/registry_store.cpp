@@ -45,6 +45,15 @@ constexpr char kSchema[] =
     "INSERT OR IGNORE INTO keys(id, parent, name)"
     " VALUES(1, 0, 'HKEY_CLASSES_ROOT'), (2, 0, 'HKEY_CURRENT_USER');";
 
+// What came later; a database made before gets it at its first write (Database::Upgrade).
+// A key's values in creation order: an index on the key holds them by id.
+// menus_owed counts the changes of the verbs whose sync of the file managers' menus has not
+// been seen to finish: it is raised in the change's own transaction and cleared after a sync
+// that read the registry since (registry_menus.cpp).
+constexpr char kSchemaLater[] =
+    "CREATE INDEX IF NOT EXISTS vals_by_key ON vals(key);"
+    "CREATE TABLE IF NOT EXISTS menus_owed(id INTEGER PRIMARY KEY, owed INTEGER NOT NULL);";
+
 constexpr const char* kSql[kStatementCount] = {
     "BEGIN",
     // A writer takes the write lock first: a read transaction that later wants to write
@@ -66,13 +75,19 @@ constexpr const char* kSql[kStatementCount] = {
     // Subkeys come sorted by name regardless of case, as Windows lists them; the unique
     // index already holds them in that order.
     "SELECT name FROM keys WHERE parent = ?1 ORDER BY name LIMIT 1 OFFSET ?2",
+    "SELECT name FROM keys WHERE parent = ?1 AND name > ?2 ORDER BY name LIMIT 1",
     // Values come in creation order, as on Windows.
-    "SELECT name, type, data FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "SELECT name, type, data, id FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "SELECT name, type, data, id FROM vals WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
     // A key and its ancestors up to the root: the key's depth plus one.
     "WITH RECURSIVE up(id) AS (SELECT ?1 UNION"
     " SELECT keys.parent FROM keys JOIN up ON keys.id = up.id WHERE keys.parent != 0)"
     " SELECT count(*) FROM up",
     "SELECT parent, name FROM keys WHERE id = ?1",
+    "INSERT INTO menus_owed(id, owed) VALUES(1, 1)"
+    " ON CONFLICT(id) DO UPDATE SET owed = owed + 1",
+    "SELECT owed FROM menus_owed WHERE id = 1",
+    "DELETE FROM menus_owed WHERE id = 1 AND owed = ?1",
 };
 
 void RemoveDatabaseFiles(const std::string& path) {
@@ -96,7 +111,8 @@ LONG CreateDatabase(const std::string& folder, const std::string& path) {
         sqlite3_open_v2(temp.c_str(), &db,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc == SQLITE_OK) {
-        const std::string script = std::string(kPageSize) + "BEGIN;" + kSchema + "COMMIT;";
+        const std::string script =
+            std::string(kPageSize) + "BEGIN;" + kSchema + kSchemaLater + "COMMIT;";
         rc = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr);
     }
     sqlite3_close(db);
@@ -199,6 +215,21 @@ void Database::Close() {
     }
     sqlite3_close(db_);
     db_ = nullptr;
+    upgraded_ = false;
+}
+
+uint64_t Database::Version() {
+    unsigned int version = 0;
+    sqlite3_file_control(db_, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+    return static_cast<uint64_t>(connections_) << 32 | version;
+}
+
+LONG Database::Upgrade() {
+    if (upgraded_)
+        return ERROR_SUCCESS;
+    const int rc = sqlite3_exec(db_, kSchemaLater, nullptr, nullptr, nullptr);
+    upgraded_ = rc == SQLITE_OK;
+    return StatusOf(rc, true);
 }
 
 LONG Database::Prepare(StatementId id, sqlite3_stmt** out) {
@@ -255,6 +286,7 @@ LONG Database::Connect(const std::string& path) {
         return rc == SQLITE_ERROR ? ERROR_REGISTRY_CORRUPT : StatusOf(rc, false);
     }
     statements_[kFindChild] = s;
+    ++connections_;
     return ERROR_SUCCESS;
 }
 
@@ -271,7 +303,7 @@ bool Database::HoldsNoTable() {
 // An empty file (say, left by an interrupted copy) becomes a registry where it is.
 int Database::InitializeInPlace() {
     const std::string script =
-        std::string(kPageSize) + "BEGIN IMMEDIATE;" + kSchema + "COMMIT;";
+        std::string(kPageSize) + "BEGIN IMMEDIATE;" + kSchema + kSchemaLater + "COMMIT;";
     const int rc = sqlite3_exec(db_, script.c_str(), nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK && !sqlite3_get_autocommit(db_))
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -12,6 +12,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,9 +39,14 @@ enum StatementId {
     kSetValue,
     kDeleteValue,
     kEnumKey,
+    kEnumKeyAfter,
     kEnumValue,
+    kEnumValueAfter,
     kCountLevels,
     kKeyParent,
+    kOweMenus,
+    kMenusOwed,
+    kMenusPaid,
     kStatementCount
 };
 
@@ -62,6 +68,13 @@ public:
     // Runs a statement that returns no rows.
     LONG Run(StatementId id, bool writing);
     sqlite3* handle() const { return db_; }
+    // Changes whenever what the database holds may have changed, through this connection or
+    // any other, and when the connection is opened again. Read inside a transaction, after
+    // its first statement.
+    uint64_t Version();
+    // Brings a database made by an earlier version up to the current schema; done in the first
+    // write transaction of each connection.
+    LONG Upgrade();
 
 private:
     LONG Connect(const std::string& path);
@@ -70,6 +83,8 @@ private:
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* statements_[kStatementCount] = {};
+    uint32_t connections_ = 0;
+    bool upgraded_ = false;
 };
 
 // One statement with its parameters bound; reset at the end of the scope, so that it holds
@@ -127,7 +142,10 @@ public:
         : db_(db),
           writing_(writing),
           status_(db.Run(writing ? kBeginWrite : kBeginRead, writing)),
-          open_(status_ == ERROR_SUCCESS) {}
+          open_(status_ == ERROR_SUCCESS) {
+        if (open_ && writing)
+            status_ = db.Upgrade();
+    }
     ~Transaction() {
         if (open_)
             db_.Run(kRollback, writing_);

@@ -69,6 +69,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdarg>
 
 typedef unsigned char BYTE;
 typedef uint16_t WORD;
@@ -144,17 +145,23 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_DATA 13L
+#define ERROR_WRITE_PROTECT 19L
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_SHARING_VIOLATION 32L
+#define ERROR_LOCK_VIOLATION 33L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_DISK_FULL 112L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 #define ERROR_INVALID_NAME 123L
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_ALREADY_EXISTS 183L
+#define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
+#define ERROR_MR_MID_NOT_FOUND 317L
 #define ERROR_BADDB 1009L
 #define ERROR_BADKEY 1010L
 #define ERROR_CANTOPEN 1011L
@@ -227,6 +234,13 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL hMem);
 DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize);
 DWORD WINAPI GetLastError(void);
 void WINAPI SetLastError(DWORD dwErrCode);
+
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+// NOTE: only FORMAT_MESSAGE_FROM_SYSTEM into the caller's buffer, in English, for the error
+// codes that the stand-in gives; Arguments is not read.
+DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId,
+                            DWORD dwLanguageId, LPSTR lpBuffer, DWORD nSize, va_list* Arguments);
 
 // NOTE: the path is taken as a Linux path; a symbolic link is never followed when
 // FILE_FLAG_OPEN_REPARSE_POINT is given, and a FIFO or device never blocks the open.

@@ -9,51 +9,29 @@
 namespace reg {
 namespace {
 
-const char* Describe(LONG status) {
-    switch (status) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_BAD_PATHNAME:  // a key path such as HKCU\\a: reg.exe finds no such key
+// reg.exe's text for a status: its own for a key or value not found, else the system's.
+std::string Describe(LONG status) {
+    if (status == ERROR_FILE_NOT_FOUND || status == ERROR_BAD_PATHNAME)  // HKCU\\a: no such key
         return "The system was unable to find the specified registry key or value.";
-    case ERROR_ACCESS_DENIED:
-        return "Access is denied.";
-    case ERROR_INVALID_HANDLE:
-        return "The handle is invalid.";
-    case ERROR_NOT_ENOUGH_MEMORY:
-        return "Not enough memory resources are available to process this command.";
-    case ERROR_INVALID_PARAMETER:
-        return "The parameter is incorrect.";
-    case ERROR_CANTOPEN:
-        return "The configuration registry key could not be opened.";
-    case ERROR_CANTREAD:
-        return "The configuration registry key could not be read.";
-    case ERROR_CANTWRITE:
-        return "The configuration registry key could not be written.";
-    case ERROR_REGISTRY_CORRUPT:
-        return "The registry is corrupted. The structure of one of the files containing "
-               "registry data is corrupted, or the system's memory image of the file is "
-               "corrupted, or the file could not be recovered because the alternate copy or "
-               "log was absent or corrupted.";
-    case ERROR_KEY_DELETED:
-        return "Illegal operation attempted on a registry key that has been marked for "
-               "deletion.";
-    default:
-        return nullptr;
-    }
+    char text[512];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, static_cast<DWORD>(status), 0, text, sizeof text,
+                                  nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        --length;
+    return length > 0 ? std::string(text, length)
+                      : "Error code " + std::to_string(static_cast<long>(status)) + ".";
 }
 
 }  // namespace
 
 int SyntaxError(const char* opName) {
-    fprintf(stderr, "ERROR: Invalid syntax.\nType \"REG %s/?\" for usage.\n", opName);
+    fprintf(stderr, "ERROR: Invalid syntax.\nType \"zapfile-reg %s/?\" for usage.\n", opName);
     return 1;
 }
 
 int Fail(LONG status) {
-    const char* text = Describe(status);
-    if (text != nullptr)
-        fprintf(stderr, "ERROR: %s\n", text);
-    else
-        fprintf(stderr, "ERROR: Error code %ld.\n", static_cast<long>(status));
+    fprintf(stderr, "ERROR: %s\n", Describe(status).c_str());
     return 1;
 }
 

@@ -49,7 +49,9 @@ LONG ReadItem(HKEY hKey, StatementId id, DWORD index, Take take) {
         return taken;
     };
     if (cursor.statement == id && index > 0 && cursor.index == index - 1) {
-        Query next(r.db, keys ? kEnumKeyAfter : kEnumValueAfter);
+        Query next(r.db, keys                   ? kEnumKeyAfter
+                         : r.db.HasValueIndex() ? kEnumValueAfter
+                                                : kEnumValueAfterScan);
         next.Bind(1, key);
         if (keys)
             next.Bind(2, cursor.name);

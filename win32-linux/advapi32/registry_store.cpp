@@ -78,7 +78,11 @@ constexpr const char* kSql[kStatementCount] = {
     "SELECT name FROM keys WHERE parent = ?1 AND name > ?2 ORDER BY name LIMIT 1",
     // Values come in creation order, as on Windows.
     "SELECT name, type, data, id FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
-    "SELECT name, type, data, id FROM vals WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
+    "SELECT name, type, data, id FROM vals INDEXED BY vals_by_key"
+    " WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
+    // Without that index (a database not written to since it was made by an earlier version),
+    // the values' ids in order: a whole enumeration passes each row of the table once.
+    "SELECT name, type, data, id FROM vals WHERE +key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
     // A key and its ancestors up to the root: the key's depth plus one.
     "WITH RECURSIVE up(id) AS (SELECT ?1 UNION"
     " SELECT keys.parent FROM keys JOIN up ON keys.id = up.id WHERE keys.parent != 0)"
@@ -216,6 +220,7 @@ void Database::Close() {
     sqlite3_close(db_);
     db_ = nullptr;
     upgraded_ = false;
+    valueIndex_ = -1;
 }
 
 uint64_t Database::Version() {
@@ -229,7 +234,15 @@ LONG Database::Upgrade() {
         return ERROR_SUCCESS;
     const int rc = sqlite3_exec(db_, kSchemaLater, nullptr, nullptr, nullptr);
     upgraded_ = rc == SQLITE_OK;
+    valueIndex_ = upgraded_ ? 1 : valueIndex_;
     return StatusOf(rc, true);
+}
+
+bool Database::HasValueIndex() {
+    sqlite3_stmt* s = nullptr;
+    if (valueIndex_ < 0)
+        valueIndex_ = Prepare(kEnumValueAfter, &s) == ERROR_SUCCESS;
+    return valueIndex_ == 1;
 }
 
 LONG Database::Prepare(StatementId id, sqlite3_stmt** out) {

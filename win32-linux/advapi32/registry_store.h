@@ -42,6 +42,7 @@ enum StatementId {
     kEnumKeyAfter,
     kEnumValue,
     kEnumValueAfter,
+    kEnumValueAfterScan,
     kCountLevels,
     kKeyParent,
     kOweMenus,
@@ -75,6 +76,8 @@ public:
     // Brings a database made by an earlier version up to the current schema; done in the first
     // write transaction of each connection.
     LONG Upgrade();
+    // Whether the values are indexed by their key (made by Upgrade); known after the first ask.
+    bool HasValueIndex();
 
 private:
     LONG Connect(const std::string& path);
@@ -85,6 +88,7 @@ private:
     sqlite3_stmt* statements_[kStatementCount] = {};
     uint32_t connections_ = 0;
     bool upgraded_ = false;
+    int valueIndex_ = -1;  // unknown
 };
 
 // One statement with its parameters bound; reset at the end of the scope, so that it holds

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,6 +75,27 @@ TEST_F(StandinRegistry, ConcurrentProcessesLoseNoWrite) {
         found += RegQueryValueExA(h, std::to_string(n).c_str(), nullptr, nullptr, nullptr,
                                   nullptr) == ERROR_SUCCESS;
     EXPECT_EQ(kProcesses * kValues, found);
+}
+
+// A subkey another process adds between two steps of an enumeration moves the ones after it,
+// as a change of this process's own does: the next index is counted again.
+TEST_F(StandinRegistry, AnotherProcessesChangeBetweenTwoEnumerationStepsIsSeen) {
+    HKEY h = nullptr, sub = nullptr;
+    for (const char* path : {"Software\\E\\c", "Software\\E\\d"})
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, path, &sub));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "Software\\E", &h));
+    char name[8];
+    DWORD cch = sizeof name;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr));
+    sqlite3* other = nullptr;  // another program's connection
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db_.c_str(), &other));
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(other, "INSERT INTO keys(parent, name)"
+                                             " SELECT id, 'a' FROM keys WHERE name = 'E'",
+                                      nullptr, nullptr, nullptr));
+    sqlite3_close(other);
+    cch = sizeof name;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(h, 1, name, &cch, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ("c", std::string(name, cch));  // a c d
 }
 
 TEST_F(StandinRegistry, DamagedOrUnopenableDatabaseFailsAndIsLeftAlone) {

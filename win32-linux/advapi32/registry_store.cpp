@@ -12,13 +12,17 @@
 
 #include "kernel32/user_folders.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace standin::registry {
@@ -103,12 +107,37 @@ void RemoveDatabaseFiles(const std::string& path) {
 // of which costs fresh memory to hold.
 constexpr char kPageSize[] = "PRAGMA page_size = 1024;";
 
-// Makes a complete database under a private name, then links it into place: another process
+// A database under construction is named after its maker: path.new-PID.
+constexpr char kNewMark[] = ".new-";
+
+// Removes what makers that died left behind: databases under construction, and their
+// journals, whose process is gone.
+void RemoveLeftovers(const std::string& folder, const std::string& path) {
+    const std::string prefix = path.substr(folder.size() + 1) + kNewMark;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* e = readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        char* end = nullptr;
+        const long pid = strtol(name.c_str() + prefix.size(), &end, 10);
+        const bool named = end != name.c_str() + prefix.size() && pid > 0 &&
+                           (*end == '\0' || strcmp(end, "-journal") == 0);
+        if (named && pid != getpid() && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            unlink((folder + "/" + name).c_str());
+    }
+    closedir(dir);
+}
+
+// Makes a complete database under a private name, then moves it into place: another process
 // never sees a half-made database, and one made meanwhile by another process is kept.
 LONG CreateDatabase(const std::string& folder, const std::string& path) {
     if (!MakeFolders(folder))
         return ERROR_CANTOPEN;
-    const std::string temp = path + ".new-" + std::to_string(getpid());
+    RemoveLeftovers(folder, path);
+    const std::string temp = path + kNewMark + std::to_string(getpid());
     RemoveDatabaseFiles(temp);
     sqlite3* db = nullptr;
     int rc =
@@ -122,12 +151,13 @@ LONG CreateDatabase(const std::string& folder, const std::string& path) {
     sqlite3_close(db);
     bool placed = false;
     if (rc == SQLITE_OK && chmod(temp.c_str(), 0600) == 0) {
-        if (link(temp.c_str(), path.c_str()) == 0 || errno == EEXIST)
+        // A rename leaves no name behind at any moment; a file system that cannot rename
+        // without replacing is given a link and the name removed.
+        if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0 ||
+            errno == EEXIST)
             placed = true;
-        else  // a file system without hard links
-            placed =
-                renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0 ||
-                errno == EEXIST;
+        else
+            placed = link(temp.c_str(), path.c_str()) == 0 || errno == EEXIST;
     }
     RemoveDatabaseFiles(temp);
     return placed ? ERROR_SUCCESS : ERROR_CANTOPEN;

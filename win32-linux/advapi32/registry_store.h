@@ -5,6 +5,8 @@
 // values are rows of `vals`. Names use SQLite's NOCASE collation, which folds the ASCII
 // letters only: names compare case-insensitively and keep the spelling they were created
 // with, as on Windows. The Win32 calls over it (registry.cpp) make each call one transaction.
+// The database is opened and made in registry_database.cpp, the keys' rows are read and
+// written in registry_store.cpp.
 #ifndef ZAPFILE_STANDIN_ADVAPI32_REGISTRY_STORE_H
 #define ZAPFILE_STANDIN_ADVAPI32_REGISTRY_STORE_H
 

@@ -17,7 +17,8 @@ using standin::scripted::Dialogs;
 using standin::scripted::PushDialogAction;
 using IeExtTest = AppTest;
 
-constexpr char kNotWritten[] = "Ie Ext Register failed: the context-menu entry could not be written.";
+constexpr char kNotWritten[] =
+    "Ie Ext Register failed: the context-menu entry could not be written.";
 constexpr char kNotRemoved[] = "Ie Ext Unregister failed: the context-menu entry is still there.";
 
 LRESULT Click(HWND dlg, int id) { return SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
@@ -121,7 +122,8 @@ TEST_F(IeExtTest, RegisterThatNoFileManagerCanShowFailsAndSaysWhy) {
 // setting. Both left the registry changed; the next start brings the menus in step with it.
 TEST_F(IeExtTest, RegisterAndUnregisterFailInTimeWhileTheMenusAreLockedAndTheNextStartMends) {
     StoreSetting("1");
-    const auto Entry = [this] { return testenv::Exists(dir / "data/nemo/actions/Zapfile.nemo_action"); };
+    const std::string nemo = dir / "data/nemo/actions/Zapfile.nemo_action";
+    const auto Entry = [&] { return testenv::Exists(nemo); };
     Inside(IDC_IEEXT, [](HWND dlg) { Press(dlg, IDC_REGISTER); });
     Run("");
     ASSERT_TRUE(Entry());

@@ -21,9 +21,9 @@ void LoadSettings() {
 }
 
 LONG SaveSettings() {
-    if (app.key.OpenOrCreate(HKEY_CURRENT_USER, "Software") == nullptr)
-        return 0;
-    if (app.key.OpenOrCreate(app.key.hKey, "Zapfile") == nullptr)
-        return 0;
+    // A key that cannot be opened is a failed write, not a success.
+    if (app.key.OpenOrCreate(HKEY_CURRENT_USER, "Software") == nullptr ||
+        app.key.OpenOrCreate(app.key.hKey, "Zapfile") == nullptr)
+        return static_cast<LONG>(GetLastError());
     return app.key.SetString(app.bAskUser == 1 ? "1" : "0", "bAskUser");
 }

@@ -9,8 +9,8 @@
 // Sets app.bAskUser: 0 when the stored text begins with "0", else 1. A first run creates the
 // key, empty.
 void LoadSettings();
-// Stores "1" or "0" for app.bAskUser; returns the write's status, or 0 when a key cannot be
-// opened.
+// Stores "1" or "0" for app.bAskUser; returns the write's status, or why a key could not be
+// opened: 0 only when the setting was stored.
 LONG SaveSettings();
 
 #endif

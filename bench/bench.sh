@@ -13,6 +13,8 @@
 #     reads, FILES x 2 writes and the enumeration of keys of REG_VALUES and REG_VALUES x 10
 #     values (default 1,000 and 10,000), on the stand-in and, built with mingw-w64, under Wine
 #     in a prefix of its own (ZAPFILE_BENCH_WINE=0 leaves Wine out);
+#   - the registry: zapfile-reg query of a key of FILES x 200 values (default 20,000) and of a
+#     quarter as many, and the peak memory of FILES x 200 paths in one call, ROUNDS rounds;
 #   - the window: from the start until the window is mapped under Xvfb with a window manager
 #     (jwm), for the main window and for the question of a command-line run with a display
 #     and no terminal, against a bare GTK 3 program that maps one dialog (WINDOW_ROUNDS,
@@ -57,6 +59,7 @@ sqlite_lib="$(pkg-config --variable=libdir sqlite3)/libsqlite3.a"
 cc -O2 -o "$work/bare_steps" "$here/bare_steps.c"
 cc -O2 -o "$work/cut_steps" "$here/cut_steps.c"
 cc -O2 -no-pie -o "$work/bare_sqlite" "$here/bare_sqlite.c" "$sqlite_lib" -lm
+cc -O2 -o "$work/many_values" "$here/many_values.c" "$sqlite_lib" -lm
 # shellcheck disable=SC2046
 cc -O2 -o "$work/bare_gtk" "$here/bare_gtk.c" $(pkg-config --cflags --libs gtk+-3.0)
 cc -O2 -o "$work/map_time" "$here/map_time.c" -lX11
@@ -288,6 +291,49 @@ else
 fi
 printf '  target enumeration linear, step growth <= 1.5: %s (%s)\n' "$lin" "$(verdict "$lin" 1.5)"
 printf '  writes: no target, shown beside Wine'"'"'s\n\n'
+
+# ---- the registry: listing many values, many paths' memory ------------------------------------
+# A listing takes each value once: 4 times the values must take about 4 times as long, not 16.
+values=$((files * 200))
+declare -A listed
+runs=()
+for count in $((values / 4)) "$values"; do
+  export XDG_CONFIG_HOME="$work/config-$count"
+  "$zapreg" add 'HKCU\Software\Big' /f >/dev/null
+  REGISTRY_DB="$XDG_CONFIG_HOME/zapfile/registry.db" "$work/many_values" "$count"
+  for ((r = 0; r < rounds; r++)); do
+    start=$(now_ns)
+    "$zapreg" query 'HKCU\Software\Big' >/dev/null
+    runs[$count]+="$(($(now_ns) - start)) "
+  done
+  listed[$count]=$(median <<<"${runs[$count]}")
+done
+export XDG_CONFIG_HOME="$work/config-quiet"
+growth=$(ratio "${listed[$values]}" "${listed[$((values / 4))]}")
+printf 'zapfile-reg query of a key of many values (median of %d)\n' "$rounds"
+printf '  %6d values %10s ms\n' $((values / 4)) "$(scaled "${listed[$((values / 4))]}" 1e6 '%.1f')"
+printf '  %6d values %10s ms\n' "$values" "$(scaled "${listed[$values]}" 1e6 '%.1f')"
+listed_s=$(scaled "${listed[$values]}" 1e9 '%.2f')
+printf '  target %d values <= 1 s: %s s (%s); 4 x the values <= 5 x the time: %s (%s)\n\n' \
+  "$values" "$listed_s" "$(verdict "$listed_s" 1)" "$growth" "$(verdict "$growth" 5)"
+
+# Each path is a run of the program's entry, whose blocks go when it ends.
+declare -A path_peak
+runs=()
+for count in 1 "$values"; do
+  for ((r = 0; r < rounds; r++)); do
+    dir="$work/paths"
+    make_files "$dir" "$count"
+    runs[$count]+="$( { /usr/bin/time -f %M "$zapfile" "$dir"/f* 2>&1 >/dev/null; } | tail -1) "
+    check_gone "$dir" zapfile
+  done
+  path_peak[$count]=$(median <<<"${runs[$count]}")
+done
+per_path=$(awk -v a="${path_peak[$values]}" -v b="${path_peak[1]}" -v n="$values" \
+  'BEGIN { printf "%d", (a - b) * 1024 / (n - 1) }')
+printf 'Peak memory of zapfile with many paths in one call, /usr/bin/time %%M (median of %d)\n' "$rounds"
+printf '  %6d path  %10s kB\n  %6d paths %10s kB\n' 1 "${path_peak[1]}" "$values" "${path_peak[$values]}"
+printf '  target <= 100 bytes a path: %s (%s)\n\n' "$per_path" "$(verdict "$per_path" 100)"
 
 # ---- the window -----------------------------------------------------------------------------------
 source "$root/scripts/desktop.sh"

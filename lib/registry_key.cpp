@@ -7,8 +7,11 @@
 
 HKEY RegistryKey::OpenOrCreate(HKEY hParent, LPCSTR szName) {
     // hParent was read before the open: a failed open nulls hKey, which may be the parent.
-    if (RegOpenKeyA(hParent, szName, &hKey) != ERROR_SUCCESS)
-        RegCreateKeyA(hParent, szName, &hKey);
+    if (RegOpenKeyA(hParent, szName, &hKey) != ERROR_SUCCESS) {
+        const LONG lStatus = RegCreateKeyA(hParent, szName, &hKey);
+        if (hKey == nullptr)
+            SetLastError(lStatus != ERROR_SUCCESS ? lStatus : ERROR_CANTOPEN);
+    }
     return hKey;
 }
 
@@ -68,31 +71,41 @@ bool Append(char* szBlock, size_t* pcchUsed, LPCSTR szText) {
 int RegistryKey::RegisterShellVerb(LPCSTR szClass, LPCSTR szVerb, LPCSTR szProgram,
                                    LPCSTR szClass2) {
     char* szScratch = AllocZeroed(TEXT_BUFFER_SIZE);
-    if (szScratch == nullptr)
+    if (szScratch == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
+    }
     // Refused whole: a shortened path could start another program. An empty one is a module
     // path that could not be read.
     if (szProgram[0] == '\0' || strlen(szProgram) > kMaxProgramPath) {
         GlobalFree(szScratch);
+        SetLastError(szProgram[0] == '\0' ? ERROR_BAD_PATHNAME : ERROR_FILENAME_EXCED_RANGE);
         return 0;
     }
     const LPCSTR szClasses[2] = {szClass, szClass2};
     int bDone[2] = {0, 0};
+    LONG lFailed = ERROR_SUCCESS;
     for (int i = 0; i < 2; ++i) {
+        LONG lStatus = ERROR_SUCCESS;
         if (OpenOrCreate(HKEY_CLASSES_ROOT, szClasses[i]) == nullptr ||
             OpenOrCreate(hKey, "shell") == nullptr || OpenOrCreate(hKey, szVerb) == nullptr ||
-            OpenOrCreate(hKey, "command") == nullptr)
-            continue;
-        ZeroFill(szScratch, TEXT_BUFFER_SIZE);
-        size_t cchUsed = 0;
-        Append(szScratch, &cchUsed, "\"");
-        Append(szScratch, &cchUsed, szProgram);
-        Append(szScratch, &cchUsed, "\" \"%1\"");
-        // A failed write is not reported: the key was reached.
-        SetString(szScratch, "");
-        bDone[i] = 1;
+            OpenOrCreate(hKey, "command") == nullptr) {
+            lStatus = static_cast<LONG>(GetLastError());
+        } else {
+            ZeroFill(szScratch, TEXT_BUFFER_SIZE);
+            size_t cchUsed = 0;
+            Append(szScratch, &cchUsed, "\"");
+            Append(szScratch, &cchUsed, szProgram);
+            Append(szScratch, &cchUsed, "\" \"%1\"");
+            // A command that was not stored is no registration, whatever keys were reached.
+            lStatus = SetString(szScratch, "");
+        }
+        bDone[i] = lStatus == ERROR_SUCCESS;
+        if (lFailed == ERROR_SUCCESS)
+            lFailed = lStatus;
     }
     GlobalFree(szScratch);
+    SetLastError(lFailed);
     return bDone[0] && bDone[1];
 }
 
@@ -111,19 +124,26 @@ LONG RegistryKey::UnregisterShellVerb(LPCSTR szClass, LPCSTR szVerb, LPCSTR,
         {szClass2, nullptr, nullptr},
     };
     char* szScratch = AllocZeroed(TEXT_BUFFER_SIZE);
+    // The entry is gone when neither "command" key is left: each was removed or was not there.
+    LONG lLeft = szScratch == nullptr ? ERROR_NOT_ENOUGH_MEMORY : ERROR_SUCCESS;
     for (const Removal& r : removals) {
         if (szScratch == nullptr)
             break;
         ZeroFill(szScratch, TEXT_BUFFER_SIZE);
         size_t cchUsed = 0;
+        LONG lStatus = ERROR_FILENAME_EXCED_RANGE;
         // A path that does not fit is not tried rather than cut to some other key's path.
-        if (!Append(szScratch, &cchUsed, r.szClassName) ||
-            !Append(szScratch, &cchUsed, "\\shell\\") ||
-            (r.szVerbName != nullptr && !Append(szScratch, &cchUsed, r.szVerbName)) ||
-            (r.szLeaf != nullptr && !Append(szScratch, &cchUsed, r.szLeaf)))
-            continue;
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, szScratch);
+        if (Append(szScratch, &cchUsed, r.szClassName) &&
+            Append(szScratch, &cchUsed, "\\shell\\") &&
+            (r.szVerbName == nullptr || Append(szScratch, &cchUsed, r.szVerbName)) &&
+            (r.szLeaf == nullptr || Append(szScratch, &cchUsed, r.szLeaf)))
+            lStatus = RegDeleteKeyA(HKEY_CLASSES_ROOT, szScratch);
+        if (r.szLeaf != nullptr && lStatus != ERROR_SUCCESS && lStatus != ERROR_FILE_NOT_FOUND &&
+            lLeft == ERROR_SUCCESS)
+            lLeft = lStatus;
     }
     GlobalFree(szScratch);
-    return RegDeleteKeyA(HKEY_CLASSES_ROOT, szClass2);
+    const LONG lResult = RegDeleteKeyA(HKEY_CLASSES_ROOT, szClass2);
+    SetLastError(lLeft);
+    return lResult;
 }

@@ -97,6 +97,11 @@ BOOL RegistryStore::RestorePlacement(HWND hwnd, LPCSTR szName, HKEY hKeyGiven) {
     WINDOWPLACEMENT WndPl;
     if (!ReadPlacement(hKeyGiven, szName, &WndPl))
         return 0;
+    // A window saved minimised (closed from the taskbar, say) comes back as it was before it
+    // was minimised, as programs restore one: else it would start minimised for good.
+    if (WndPl.showCmd == SW_SHOWMINIMIZED || WndPl.showCmd == SW_MINIMIZE ||
+        WndPl.showCmd == SW_SHOWMINNOACTIVE)
+        WndPl.showCmd = (WndPl.flags & WPF_RESTORETOMAXIMIZED) ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
     return SetWindowPlacement(hwnd, &WndPl);
 }
 

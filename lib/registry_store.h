@@ -39,7 +39,8 @@ public:
     WINDOWPLACEMENT LoadPlacement(LPCSTR szName);
     WINDOWPLACEMENT LoadPlacement(LPCSTR szName, HKEY hKeyGiven);
     // Puts the placement stored under szName onto the window: the platform's result, non-zero
-    // on success. 0, and the window left where it is, when no whole record is stored.
+    // on success. 0, and the window left where it is, when no whole record is stored. A window
+    // stored minimised comes back normal (or maximised, if it was before it was minimised).
     BOOL RestorePlacement(HWND hwnd, LPCSTR szName);
     BOOL RestorePlacement(HWND hwnd, LPCSTR szName, HKEY hKeyGiven);
 

@@ -1,6 +1,8 @@
 // tests/app/ie_ext_test.cpp
 // "Ie Ext" and About, opened from the main window: the check box, Register, Unregister and
 // what each stores.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include "app_test_support.h"
@@ -14,6 +16,10 @@ using apptest::Press;
 using standin::scripted::Dialogs;
 using standin::scripted::PushDialogAction;
 using IeExtTest = AppTest;
+
+constexpr char kNotWritten[] =
+    "Ie Ext Register failed: the context-menu entry could not be written.";
+constexpr char kNotRemoved[] = "Ie Ext Unregister failed: the context-menu entry is still there.";
 
 LRESULT Click(HWND dlg, int id) { return SendMessageA(GetDlgItem(dlg, id), BM_CLICK, 0, 0); }
 LRESULT Checked(HWND dlg) { return SendMessageA(GetDlgItem(dlg, IDC_NOASK), BM_GETCHECK, 0, 0); }
@@ -71,9 +77,9 @@ TEST_F(IeExtTest, RegisterStoresTheTickedBoxUnregisterAlwaysSucceedsAndOkStoresN
     EXPECT_FALSE(testenv::Exists(MenuEntry()));
 }
 
-// Register with no file manager able to take the entry is a failed registration: no message,
-// no setting stored, no command for the menus; each file manager's reason is on standard
-// error. Once one of them can take it, Register succeeds.
+// Register with no file manager able to take the entry is a failed registration: it says so,
+// no setting is stored and the menus get no command; each file manager's reason is on
+// standard error. Once one of them can take it, Register succeeds.
 TEST_F(IeExtTest, RegisterThatNoFileManagerCanShowFailsAndSaysWhy) {
     namespace fs = std::filesystem;
     StoreSetting("1");
@@ -95,7 +101,8 @@ TEST_F(IeExtTest, RegisterThatNoFileManagerCanShowFailsAndSaysWhy) {
         return testing::internal::GetCapturedStderr();
     };
     const std::string reasons = Register();
-    EXPECT_TRUE(Boxes().empty());
+    ASSERT_EQ(1u, Boxes().size());
+    EXPECT_EQ(std::string(kNotWritten) + "\n\nAccess is denied.", Boxes()[0].text);
     EXPECT_EQ(probe::Text("1"), Setting());
     EXPECT_FALSE(Exists("*\\shell\\Zapfile\\command"));
     for (const char* manager : {"GNOME Files", "Dolphin", "Nemo", "Thunar"})
@@ -103,11 +110,44 @@ TEST_F(IeExtTest, RegisterThatNoFileManagerCanShowFailsAndSaysWhy) {
 
     fs::remove(dir / "data/nemo");
     Register();
-    ASSERT_EQ(1u, Boxes().size());
-    EXPECT_EQ("Ie Ext Register Successful.", Boxes()[0].text);
+    ASSERT_EQ(2u, Boxes().size());
+    EXPECT_EQ("Ie Ext Register Successful.", Boxes()[1].text);
     EXPECT_EQ(probe::Text("0"), Setting());
     EXPECT_TRUE(testenv::Exists(dir / "data/nemo/actions/Zapfile.nemo_action"));
     EXPECT_EQ(mine, testenv::ReadFile(dir / "mine.xml"));
+}
+
+// Another program holds the menus' lock and does not let go: Unregister fails after the
+// database's 5 s and says so, and so does Register (at once: the wait has run out), storing no
+// setting. Both left the registry changed; the next start brings the menus in step with it.
+TEST_F(IeExtTest, RegisterAndUnregisterFailInTimeWhileTheMenusAreLockedAndTheNextStartMends) {
+    StoreSetting("1");
+    const std::string nemo = dir / "data/nemo/actions/Zapfile.nemo_action";
+    const auto Entry = [&] { return testenv::Exists(nemo); };
+    Inside(IDC_IEEXT, [](HWND dlg) { Press(dlg, IDC_REGISTER); });
+    Run("");
+    ASSERT_TRUE(Entry());
+    std::filesystem::create_directories(dir / "config/zapfile/menus");
+    const int lock = open((dir / "config/zapfile/menus/lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(0, flock(lock, LOCK_EX));
+    Inside(IDC_IEEXT, [](HWND dlg) {
+        Press(dlg, IDC_UNREGISTER);
+        Click(dlg, IDC_NOASK);
+        Press(dlg, IDC_REGISTER);
+    });
+    Run("");
+    close(lock);
+    const std::string locked = "\n\nThe process cannot access the file because another process has "
+                               "locked a portion of the file.";
+    ASSERT_EQ(3u, Boxes().size());
+    EXPECT_EQ(std::string(kNotRemoved) + locked, Boxes()[1].text);
+    EXPECT_EQ(std::string(kNotWritten) + locked, Boxes()[2].text);
+    EXPECT_EQ(probe::Text("1"), Setting());
+    EXPECT_TRUE(Entry());  // the menus did not follow the registry
+    EXPECT_FALSE(Exists("*\\shell\\Zapfile\\command"));
+    standin::RegistryReset();  // as a new process
+    Run("");
+    EXPECT_FALSE(Entry());
 }
 
 TEST_F(IeExtTest, AboutClosesWithOkOrEscape) {

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -19,9 +24,19 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kChosen = {"a b.txt", "it's", "x\ny", "--help", "$f `x`"};
 const std::vector<std::string> kNeighbours = {"a", "b.txt", "it", "x", "y", "$f", "`x`"};
 
-std::string Replaced(std::string text, const std::string& code, const std::string& by) {
-    const size_t at = text.find(code);
-    return at == std::string::npos ? text : text.replace(at, code.size(), by);
+// What a launcher makes of a line with % codes: `code` replaced, %% a percent sign.
+std::string Replaced(const std::string& text, const std::string& code, const std::string& by) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text.compare(i, code.size(), code) == 0) {
+            out += by;
+            i += code.size() - 1;
+        } else {
+            out += text[i];
+            i += text.compare(i, 2, "%%") == 0;
+        }
+    }
+    return out;
 }
 
 // What a launcher inserts for a path: GLib's quoting, or Nemo's with Quote=double.
@@ -62,19 +77,52 @@ protected:
         return chosen;
     }
 
+    // zapfile-reg with these arguments, as an ordinary user: run as root, the test gives its
+    // folder to nobody and runs it as nobody, so that permissions bind it.
+    testproc::Result Reg(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {ZAPFILE_REG_BIN};
+        if (geteuid() == 0) {
+            const std::string copy = dir_ / "zapfile-reg";  // where nobody may run it
+            if (!testenv::Exists(copy))
+                fs::copy_file(ZAPFILE_REG_BIN, copy);
+            testproc::Run({"chown", "-R", "65534:65534", dir_.path()}, {});
+            argv = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--", copy};
+        }
+        argv.insert(argv.end(), args.begin(), args.end());
+        return testproc::Run(argv, env_);
+    }
+    // How many file managers hold an entry of the verb Zap.
+    int Entries() {
+        std::vector<menus::Action> actions;
+        menus::UcaActions(testenv::ReadFile(uca_), &actions);
+        int n = 0;
+        for (menus::Action& a : actions)
+            n += a["name"] == "Zap";
+        for (const char* entry : {"nautilus/scripts/Zap", "kio/servicemenus/Zap.desktop",
+                                  "nemo/actions/Zap.nemo_action"})
+            n += testenv::Exists(data_ + "/" + entry);
+        return n;
+    }
+
     testenv::TempDir dir_;
     const std::string data_ = dir_ / "data", uca_ = dir_ / "config/Thunar/uca.xml";
     const std::map<std::string, std::string> env_ = {{"XDG_CONFIG_HOME", dir_ / "config"},
                                                      {"XDG_DATA_HOME", data_},
                                                      {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}};
+    const std::vector<std::string> addZap = {"add", "HKCR\\*\\shell\\Zap\\command", "/ve", "/d",
+                                             "\"/usr/bin/zapfile\" \"%1\"", "/f"};
+    const std::vector<std::string> deleteZap = {"delete", "HKCR\\*\\shell\\Zap", "/f"};
+    // A write of another key, which brings the menus in step when a sync is owed.
+    const std::vector<std::string> otherWrite = {"add", "HKCU\\Software\\Zapfile", "/v", "n",
+                                                 "/d", "1", "/f"};
 };
 
 // The user's own entries stay: uca.xml is the user's list with the verb's action added, and
 // the same list again once the verb is deleted. The verb's name, with a % in it, is each
-// entry's label (Nemo takes %% for it).
+// entry's label (Nemo takes %% for it), and the program's folder has one too.
 TEST_F(FileManagerMenusE2E, EachEntryZapsExactlyTheChosenFiles) {
-    const std::string program = dir_ / "bin dir's/zap file";  // a blank and a quote
-    fs::create_directories(dir_ / "bin dir's");
+    const std::string program = dir_ / "bin dir's 100%/zap file";  // a blank, a quote, a %
+    fs::create_directories(dir_ / "bin dir's 100%");
     fs::create_symlink(ZAPFILE_BIN, program);
     fs::create_directories(dir_ / "config/Thunar");
     testenv::WriteFile(uca_, menus::kUserUca);
@@ -122,6 +170,76 @@ TEST_F(FileManagerMenusE2E, EachEntryZapsExactlyTheChosenFiles) {
     Run({ZAPFILE_REG_BIN, "delete", "HKCR\\*\\shell\\Zap 100%", "/f"});
     EXPECT_EQ(menus::kUserUca, testenv::ReadFile(uca_));
     EXPECT_FALSE(testenv::Exists(service));
+}
+
+// A removal that leaves an entry of this program's behind fails, as a user whose menu folders
+// are read-only meets it: the verb is gone from the registry, the entries stay, and the call
+// says so. The next registry write, of anything, finishes the removal once it can.
+TEST_F(FileManagerMenusE2E, ARemovalThatLeavesAnEntryFailsAndTheNextWriteFinishesIt) {
+    fs::create_directories(dir_ / "config/Thunar");
+    testenv::WriteFile(uca_, menus::kUserUca);
+    ASSERT_EQ(0, Reg(addZap).exitCode);
+    ASSERT_EQ(4, Entries());
+    const std::string folders[] = {data_ + "/nautilus/scripts", data_ + "/kio/servicemenus",
+                                   data_ + "/nemo/actions", dir_ / "config/Thunar"};
+    for (const std::string& folder : folders)
+        fs::permissions(folder, fs::perms(0555));
+    fs::permissions(uca_, fs::perms(0444));
+    const testproc::Result r = Reg(deleteZap);
+    EXPECT_EQ(1, r.exitCode);
+    EXPECT_NE(std::string::npos, r.err.find("ERROR: Access is denied.")) << r.err;
+    EXPECT_EQ(4, Entries());
+    for (const std::string& folder : folders)
+        fs::permissions(folder, fs::perms(0755));
+    ASSERT_EQ(0, Reg(otherWrite).exitCode);
+    EXPECT_EQ(0, Entries());
+    EXPECT_EQ(menus::kUserUca, testenv::ReadFile(uca_));
+}
+
+// Whatever moment a writer dies at, the next write brings the menus in step with the registry:
+// a writer killed while it waits for the menus' lock, which another program holds, after its
+// change was committed, and writers killed at random moments of adding or deleting the verb.
+// A writer kept waiting gives up after 5 s and says why.
+TEST_F(FileManagerMenusE2E, WritersKilledOrKeptWaitingLeaveTheMenusToTheNextWrite) {
+    const auto Reg = [this](const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {ZAPFILE_REG_BIN};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return argv;
+    };
+    const auto Start = [&](const std::vector<std::string>& args) {
+        return testproc::Start(Reg(args), env_, [] { return fork(); });
+    };
+    const auto Registered = [&] {
+        return testproc::Run(Reg({"query", "HKCR\\*\\shell\\Zap\\command", "/ve"}), env_)
+                   .out.find("zapfile") != std::string::npos;
+    };
+    Run(Reg({"add", "HKCR\\*\\shell\\Zap\\command", "/f"}));  // the key, without a command
+    const int lock = open((dir_ / "config/zapfile/menus/lock").c_str(), O_RDWR);
+    ASSERT_EQ(0, flock(lock, LOCK_EX));
+    pid_t writer = Start(addZap);
+    for (const auto deadline = testproc::After(3000); !Registered() && testproc::Left(deadline);)
+        usleep(10000);
+    kill(writer, SIGKILL);
+    waitpid(writer, nullptr, 0);
+    ASSERT_TRUE(Registered());
+    EXPECT_EQ(0, Entries());
+    const testproc::Result kept = testproc::Run(Reg(deleteZap), env_);
+    EXPECT_EQ(1, kept.exitCode);
+    EXPECT_NE(std::string::npos, kept.err.find("another program has held the menus' lock for 5 s"))
+        << kept.err;
+    close(lock);
+    Run(Reg(otherWrite));
+    EXPECT_EQ(Registered() ? 4 : 0, Entries());
+
+    std::mt19937 random(20);
+    for (int round = 0; round < 20 && !HasFailure(); ++round) {
+        writer = Start(round % 2 == 0 ? addZap : deleteZap);
+        usleep(std::uniform_int_distribution<int>(0, 20000)(random));
+        kill(writer, SIGKILL);
+        waitpid(writer, nullptr, 0);
+        Run(Reg(otherWrite));
+        EXPECT_EQ(Registered() ? 4 : 0, Entries()) << "round " << round;
+    }
 }
 
 }  // namespace

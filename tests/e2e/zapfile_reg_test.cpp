@@ -21,7 +21,7 @@ const std::string kDone = "The operation completed successfully.\n";
 const std::string kCancelled = "The operation was cancelled by the user.\n";
 const std::string kNotFound =
     "ERROR: The system was unable to find the specified registry key or value.\n";
-const std::string kBadAdd = "ERROR: Invalid syntax.\nType \"REG ADD /?\" for usage.\n";
+const std::string kBadAdd = "ERROR: Invalid syntax.\nType \"zapfile-reg add /?\" for usage.\n";
 
 // What query shows for one value of kKey: the key, then the value's name, type and data.
 std::string Shown(const std::string& name, const std::string& typeAndData) {
@@ -71,7 +71,7 @@ TEST(ZapfileReg, MissingNamesAndBadSyntaxFailWithExitCodeOneAndWriteNothing) {
           {{"add", kKey, "/t", "REG_BINARY", "/d", "0g", "/f"}, "", 1, "", kBadAdd},
           {{"add", kKey, "/t", "REG_DWORD", "/d", "0x 1F", "/f"}, "", 1, "", kBadAdd},
           {{"add", kKey, "/t", "REG_QWORD", "/d", "0x-1", "/f"}, "", 1, "", kBadAdd},
-          {{"frob", kKey}, "", 1, "", "ERROR: Invalid syntax.\nType \"REG /?\" for usage.\n"},
+          {{"frob", kKey}, "", 1, "", "ERROR: Invalid syntax.\nType \"zapfile-reg /?\" for usage.\n"},
           // A level that starts with a backslash: no such key, and none can be made.
           {{"query", "HKCU\\\\Software"}, "", 1, "", kNotFound},
           {{"delete", "HKCU\\\\Software", "/f"}, "", 1, "", kNotFound},

@@ -6,8 +6,14 @@
 #include <gtest/gtest.h>
 #include <gtk/gtk.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <climits>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -274,14 +280,15 @@ TEST(DialogFontTest, InterfaceFacesBecomeTheDesktopsFont) {
     }
 }
 
-// The window stands at the placement asked for, or, when that lies off the screen, at the
-// screen's edge at its own size; GetWindowPlacement reads where it stands.
+// The window stands at the placement asked for, or, when that shows less than half of its
+// width or not its whole top row (the screen is 1024 x 768), at the screen's edge at its own
+// size; GetWindowPlacement reads where it stands.
 void ExpectPlacedAt(HWND dlg, const RECT& asked) {
     GtkWindow* window = GTK_WINDOW(Widget(dlg));
     int width = 0, height = 0;
     gtk_window_get_size(window, &width, &height);
-    const int x = asked.left < 1024 ? asked.left : 1024 - width;
-    const int y = asked.top < 768 ? asked.top : 768 - height;
+    const int x = 2 * (1024LL - asked.left) >= width ? asked.left : 1024 - width;
+    const int y = asked.top + 24LL <= 768 ? asked.top : 768 - height;
     int at[2] = {-1, -1};
     for (int i = 0; i < 100 && (at[0] != x || at[1] != y); ++i, g_usleep(20000)) {
         while (gtk_events_pending())
@@ -300,11 +307,12 @@ void ExpectPlacedAt(HWND dlg, const RECT& asked) {
 // A placement set before the dialog shows (as a program restores one in WM_INITDIALOG) is
 // where it appears, and one put onto the shown dialog moves it there.
 TEST_F(GtkWindowTest, PlacementPutsTheWindowThereOrAtTheScreensEdge) {
-    for (const RECT& first : {RECT{130, 70, 430, 270}, RECT{5000, 4000, 5300, 4100}}) {
+    for (const RECT& first : {RECT{130, 70, 430, 270}, RECT{INT_MAX, 70, INT_MAX, 270}}) {
         g_placeFirst = &first;
         Show(IDD_ABOUT, nullptr, [&](HWND dlg) {
             ExpectPlacedAt(dlg, first);
-            for (const RECT& asked : {RECT{120, 90, 420, 290}, RECT{3000, 2000, 3300, 2200}}) {
+            for (const RECT& asked : {RECT{120, 90, 420, 290}, RECT{3000, 2000, 3300, 2200},
+                                      RECT{1000, 750, 1300, 950}}) {
                 WINDOWPLACEMENT wp{sizeof wp, 0, SW_SHOWNORMAL, {}, {}, asked};
                 ASSERT_TRUE(SetWindowPlacement(dlg, &wp));
                 ExpectPlacedAt(dlg, asked);
@@ -312,6 +320,44 @@ TEST_F(GtkWindowTest, PlacementPutsTheWindowThereOrAtTheScreensEdge) {
         });
         g_placeFirst = nullptr;
     }
+}
+
+// Under Wayland, where a program cannot learn where its window stands, the placement read back
+// keeps the position the window was given: closing it must not store 0, 0 over the place a
+// user chose. The test runs itself again on a headless Weston, where the child shows the
+// dialog.
+TEST(GtkWaylandTest, ThePositionGivenIsKept) {
+    if (getenv("ZAPFILE_TEST_WAYLAND_CHILD") != nullptr) {
+        const RECT first{300, 200, 600, 400};
+        g_placeFirst = &first;
+        Show(IDD_ABOUT, nullptr, [](HWND dlg) {
+            ASSERT_STREQ("GdkWaylandDisplay",
+                         G_OBJECT_TYPE_NAME(gtk_widget_get_display(Widget(dlg))));
+            WINDOWPLACEMENT got{};
+            got.length = sizeof got;
+            ASSERT_TRUE(GetWindowPlacement(dlg, &got));
+            const RECT& at = got.rcNormalPosition;
+            EXPECT_EQ((std::pair<LONG, LONG>(300, 200)), (std::pair(at.left, at.top)));
+        });
+        return;
+    }
+    const testenv::TempDir dir;
+    const std::string run = dir / "run";
+    ASSERT_EQ(0, mkdir(run.c_str(), 0700));
+    const std::map<std::string, std::string> env = {{"XDG_RUNTIME_DIR", run}, {"DISPLAY", ""},
+                                                    {"WAYLAND_DISPLAY", "wayland-test"},
+                                                    {"ZAPFILE_TEST_WAYLAND_CHILD", "1"}};
+    const pid_t weston = testproc::Start(
+        {WESTON_BIN, "--backend=headless-backend.so", "--socket=wayland-test", "--idle-time=0"},
+        env, [] { return fork(); });
+    for (int i = 0; i < 100 && !testenv::Exists(run + "/wayland-test"); ++i)
+        desktop::Pause(50);
+    const testproc::Result r = testproc::Run(
+        {std::filesystem::read_symlink("/proc/self/exe"),
+         "--gtest_filter=GtkWaylandTest.ThePositionGivenIsKept"}, env, "", 20000);
+    kill(weston, SIGTERM);
+    waitpid(weston, nullptr, 0);
+    EXPECT_EQ(0, r.exitCode) << r.out << r.err;
 }
 
 // The label of a box's text, found among the widgets below `widget`.

@@ -48,6 +48,8 @@ report=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate fai
 [ -z "$report" ] || fail "desktop-file-validate: $report"
 grep -qx 'Name=Ko Zapfile' "$entry" || fail "the entry's name is not Ko Zapfile"
 grep -qx 'Categories=System;FileTools;' "$entry" || fail "the entry is not with the system tools"
+# The disk blocks are not overwritten: no keyword may promise it.
+! grep -qiE '^Keywords=.*(wipe|erase|shred|scrub)' "$entry" || fail "a keyword promises overwriting"
 exec_program=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
 [ -x "$prefix/bin/$exec_program" ] || fail "Exec=$exec_program is not an installed program"
 icon=$(sed -n 's/^Icon=//p' "$entry")

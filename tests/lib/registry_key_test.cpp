@@ -45,9 +45,10 @@ TEST(RegistryKey, GetStringGivesTheLongestTextThatFitsAndEmptyForAnythingLonger)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ERROR_SUCCESS, c.stored) << c.name;
-        const char* block = key.GetString(c.name);
+        char* block = key.GetString(c.name);
         ASSERT_NE(nullptr, block) << c.name;
         EXPECT_EQ(Block(c.read), std::string(block, TEXT_BUFFER_SIZE)) << c.name;
+        GlobalFree(block);  // the caller's
     }
     probe::DeleteTree(HKEY_CURRENT_USER, kTestKey);
 }
@@ -57,9 +58,10 @@ TEST(RegistryKey, FailuresLeaveANullHandleAndEmptyReads) {
     // An invalid parent: both the open and the create fail.
     EXPECT_EQ(nullptr, key.OpenOrCreate(nullptr, "Software"));
     EXPECT_EQ(nullptr, key.hKey);
-    const char* block = key.GetString("bAskUser");
+    char* block = key.GetString("bAskUser");
     ASSERT_NE(nullptr, block);
     EXPECT_EQ(Block(""), std::string(block, TEXT_BUFFER_SIZE));
+    GlobalFree(block);
     EXPECT_NE(ERROR_SUCCESS, key.SetString("1", "bAskUser"));
 }
 

@@ -65,6 +65,14 @@ TEST_F(RegistryStoreTest, PlacementIsTheWholeRecordAndOnlyAWholeRecordIsPutBack)
         EXPECT_EQ(placed, RectOf(hwnd));
         const WINDOWPLACEMENT loaded = store_.LoadPlacement("Placement");
         EXPECT_EQ(placed, Bytes(&loaded.rcNormalPosition, sizeof(RECT)));
+        // Stored minimised, it comes back normal: else it would start minimised for good.
+        std::string minimised = record;
+        minimised[8] = SW_SHOWMINIMIZED;  // showCmd
+        ASSERT_EQ(ERROR_SUCCESS, SetRaw(store_.hKey, "Minimised", REG_BINARY, minimised));
+        EXPECT_NE(0, store_.RestorePlacement(hwnd, "Minimised"));
+        WINDOWPLACEMENT now{sizeof now, 0, 0, {}, {}, {}};
+        ASSERT_TRUE(GetWindowPlacement(hwnd, &now));
+        EXPECT_EQ(static_cast<UINT>(SW_SHOWNORMAL), now.showCmd);
 
         std::string otherLength = record;
         otherLength[0] = 40;

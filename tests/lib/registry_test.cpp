@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "registry_probe.h"
 
@@ -137,6 +138,39 @@ TEST_F(RegistryTest, EnumValueGivesTheDataBeforeTheNameAndNeverWritesPastABuffer
               RegEnumValueA(key_, 0, name.data(), &cch, nullptr, &type, nullptr, &size));
     EXPECT_EQ(std::make_tuple(2u, static_cast<DWORD>(REG_SZ), 6u), std::tie(cch, type, size));
     EXPECT_EQ(std::string("A\0######", 8), name);
+}
+
+// Each index gives what stands there at the time of the call, subkeys sorted by name, values in
+// the order they were made: also after the key changed between two calls, and for an index
+// asked again.
+TEST_F(RegistryTest, EnumerationGivesWhatStandsAtTheIndexNow) {
+    const auto At = [this](bool keys, DWORD index) {
+        char name[16];
+        DWORD cch = sizeof name;
+        const LONG status =
+            keys ? RegEnumKeyExA(key_, index, name, &cch, nullptr, nullptr, nullptr, nullptr)
+                 : RegEnumValueA(key_, index, name, &cch, nullptr, nullptr, nullptr, nullptr);
+        return status == ERROR_SUCCESS ? std::string(name, cch) : std::to_string(status);
+    };
+    for (const char* name : {"b", "d", "f"}) {
+        Create(name);
+        ASSERT_EQ(ERROR_SUCCESS, Set(key_, name, REG_SZ, "x"));
+    }
+    for (const bool keys : {true, false}) {
+        const auto Add = [&](const char* name) {
+            return keys ? (Create(name), 0) : Set(key_, name, REG_SZ, "x");
+        };
+        const auto Remove = [&](const char* name) {
+            return keys ? RegDeleteKeyA(key_, name) : RegDeleteValueA(key_, name);
+        };
+        std::vector<std::string> seen = {At(keys, 0), At(keys, 1)};                 // b d
+        EXPECT_EQ(ERROR_SUCCESS, Remove("b"));                                       // d f
+        seen.insert(seen.end(), {At(keys, 2), At(keys, 1), At(keys, 1)});           // 259 f f
+        EXPECT_EQ(ERROR_SUCCESS, Add("g"));                                          // d f g
+        seen.insert(seen.end(), {At(keys, 2), At(keys, 0), At(keys, 1), At(keys, 2), At(keys, 3)});
+        EXPECT_EQ((std::vector<std::string>{"b", "d", "259", "f", "f", "g", "d", "f", "g", "259"}),
+                  seen) << (keys ? "subkeys" : "values");
+    }
 }
 
 TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheirSpelling) {

@@ -25,7 +25,10 @@ TEST(TextHelpers, ZeroFillClearsExactlyTheCountAndCrLfIsThreeBytes) {
     EXPECT_EQ(std::string(TEXT_BUFFER_SIZE, 'x'), std::string(block, TEXT_BUFFER_SIZE));
     ZeroFill(block, MAX_TEXT);
     EXPECT_EQ(std::string(MAX_TEXT, '\0') + 'x', std::string(block, TEXT_BUFFER_SIZE));
-    EXPECT_EQ(std::string("\r\n\0", 3), std::string(AllocCrLf(), 3));
+    char* crLf = AllocCrLf();
+    EXPECT_EQ(std::string("\r\n\0", 3), std::string(crLf, 3));
+    GlobalFree(crLf);
+    GlobalFree(block);
 }
 
 }  // namespace

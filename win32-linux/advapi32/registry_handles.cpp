@@ -53,6 +53,21 @@ void RegistryReset() {
     std::lock_guard<std::mutex> lock(r.mutex);
     r.db.Close();
     r.ForgetHandles();
+    r.menusChecked = false;
+    r.menusLockStuck = false;
+}
+
+void BeginRunKeys() {
+    registry::Registry& r = registry::State();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.inRun = true;
+}
+
+void CloseRunKeys() {
+    registry::Registry& r = registry::State();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    r.ForgetHandles(true);
+    r.inRun = false;
 }
 
 }  // namespace standin

@@ -6,8 +6,11 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "advapi32/registry_store.h"
@@ -19,12 +22,23 @@ namespace standin::registry {
 // costs nothing more. A path moves a key down from where its handle stands.
 enum VerbPlace { kOffVerbs, kClassesRoot, kAllFiles, kAtVerbs };
 
+// Where the last enumeration through a handle stopped: the item it gave at `index`, and the
+// database's version then. The next index goes on from there while nothing has changed.
+struct EnumCursor {
+    StatementId statement = kStatementCount;  // kEnumKey or kEnumValue; none yet
+    DWORD index = 0;
+    std::string name;  // of the subkey given
+    KeyId valueId = 0;  // of the value given
+    uint64_t version = 0;
+};
+
 // An opened key's handle is a slot of this table with a generation, never a pointer: a
 // closed or forged handle is recognised instead of reaching freed memory.
 struct HandleSlot {
     KeyId key = 0;
     uint32_t generation = 1;
     bool used = false;
+    bool ofRun = false;  // opened during the program's current run (CloseRunKeys)
     int place = kOffVerbs;
 };
 
@@ -44,6 +58,10 @@ class Registry {
 public:
     std::mutex mutex;
     Database db;
+    // Whether this process has looked for a sync of the menus still owed, and whether it has
+    // waited for the menus' lock in vain (registry_menus.cpp).
+    bool menusChecked = false;
+    std::atomic<bool> menusLockStuck{false};
 
     LONG Resolve(HKEY h, KeyId* key, int* place = nullptr) const {
         if (const KeyId root = PredefinedKey(h)) {
@@ -71,6 +89,7 @@ public:
         }
         slots_[index].key = key;
         slots_[index].used = true;
+        slots_[index].ofRun = inRun;
         slots_[index].place = place;
         const ULONG_PTR value =
             (static_cast<ULONG_PTR>(slots_[index].generation) << 32) | ((index + 1) << 2);
@@ -87,11 +106,25 @@ public:
         return ERROR_SUCCESS;
     }
 
-    void ForgetHandles() {
+    // The enumeration cursor of a handle that Resolve accepted; the predefined roots have one
+    // each. Kept apart from the slots: few handles enumerate.
+    EnumCursor& Cursor(HKEY h) {
+        if (const KeyId root = PredefinedKey(h))
+            return rootCursors_[root - 1];
+        size_t index = 0;
+        Find(h, &index);
+        return cursors_[index];
+    }
+
+    // Closes every handle, or those opened during the current run.
+    void ForgetHandles(bool runOnly = false) {
         for (size_t i = 0; i < slots_.size(); ++i)
-            if (slots_[i].used)
+            if (slots_[i].used && (slots_[i].ofRun || !runOnly))
                 Release(i);
     }
+
+    // Whether the handles opened now belong to a run of the program (CloseRunKeys).
+    bool inRun = false;
 
 private:
     bool Find(HKEY h, size_t* index) const {
@@ -103,6 +136,7 @@ private:
 
     void Release(size_t index) {
         HandleSlot& slot = slots_[index];
+        cursors_.erase(index);
         slot.used = false;
         slot.generation = slot.generation == 0x7fffffff ? 1 : slot.generation + 1;
         free_.push_back(index);
@@ -110,6 +144,8 @@ private:
 
     std::vector<HandleSlot> slots_;
     std::vector<size_t> free_;
+    std::unordered_map<size_t, EnumCursor> cursors_;
+    EnumCursor rootCursors_[2];
 };
 
 // The process's registry, made at the first call and never destroyed: a handle may be used by

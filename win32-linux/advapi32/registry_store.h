@@ -5,6 +5,8 @@
 // values are rows of `vals`. Names use SQLite's NOCASE collation, which folds the ASCII
 // letters only: names compare case-insensitively and keep the spelling they were created
 // with, as on Windows. The Win32 calls over it (registry.cpp) make each call one transaction.
+// The database is opened and made in registry_database.cpp, the keys' rows are read and
+// written in registry_store.cpp.
 #ifndef ZAPFILE_STANDIN_ADVAPI32_REGISTRY_STORE_H
 #define ZAPFILE_STANDIN_ADVAPI32_REGISTRY_STORE_H
 
@@ -12,6 +14,7 @@
 
 #include <sqlite3.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,9 +41,15 @@ enum StatementId {
     kSetValue,
     kDeleteValue,
     kEnumKey,
+    kEnumKeyAfter,
     kEnumValue,
+    kEnumValueAfter,
+    kEnumValueAfterScan,
     kCountLevels,
     kKeyParent,
+    kOweMenus,
+    kMenusOwed,
+    kMenusPaid,
     kStatementCount
 };
 
@@ -62,6 +71,15 @@ public:
     // Runs a statement that returns no rows.
     LONG Run(StatementId id, bool writing);
     sqlite3* handle() const { return db_; }
+    // Changes whenever what the database holds may have changed, through this connection or
+    // any other, and when the connection is opened again. Read inside a transaction, after
+    // its first statement.
+    uint64_t Version();
+    // Brings a database made by an earlier version up to the current schema; done in the first
+    // write transaction of each connection.
+    LONG Upgrade();
+    // Whether the values are indexed by their key (made by Upgrade); known after the first ask.
+    bool HasValueIndex();
 
 private:
     LONG Connect(const std::string& path);
@@ -70,6 +88,9 @@ private:
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* statements_[kStatementCount] = {};
+    uint32_t connections_ = 0;
+    bool upgraded_ = false;
+    int valueIndex_ = -1;  // unknown
 };
 
 // One statement with its parameters bound; reset at the end of the scope, so that it holds
@@ -127,7 +148,10 @@ public:
         : db_(db),
           writing_(writing),
           status_(db.Run(writing ? kBeginWrite : kBeginRead, writing)),
-          open_(status_ == ERROR_SUCCESS) {}
+          open_(status_ == ERROR_SUCCESS) {
+        if (open_ && writing)
+            status_ = db.Upgrade();
+    }
     ~Transaction() {
         if (open_)
             db_.Run(kRollback, writing_);

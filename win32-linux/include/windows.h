@@ -69,6 +69,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdarg>
 
 typedef unsigned char BYTE;
 typedef uint16_t WORD;
@@ -146,8 +147,11 @@ typedef INT_PTR(CALLBACK* DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
 #define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_DATA 13L
+#define ERROR_WRITE_PROTECT 19L
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_SHARING_VIOLATION 32L
+#define ERROR_LOCK_VIOLATION 33L
 #define ERROR_NOT_SUPPORTED 50L
 #define ERROR_FILE_EXISTS 80L
 #define ERROR_INVALID_PARAMETER 87L
@@ -186,10 +190,10 @@ void WINAPI SetLastError(DWORD dwErrCode);
 
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
-// NOTE: only FORMAT_MESSAGE_FROM_SYSTEM, for the errors the stand-in sets, in Windows' own
-// English words; no inserts, no allocated buffer, and the language is always English.
+// NOTE: only FORMAT_MESSAGE_FROM_SYSTEM into the caller's buffer, in Windows' own English
+// words, for the error codes that the stand-in gives; no inserts, Arguments is not read.
 DWORD WINAPI FormatMessageA(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId,
-                            DWORD dwLanguageId, LPSTR lpBuffer, DWORD nSize, void* Arguments);
+                            DWORD dwLanguageId, LPSTR lpBuffer, DWORD nSize, va_list* Arguments);
 
 // The file calls (fileapi.h, as on Windows).
 #include <fileapi.h>

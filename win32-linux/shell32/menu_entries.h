@@ -31,12 +31,17 @@ struct Verb {
 };
 
 // Splits a command line as the Explorer does: blanks part the tokens, a token that starts
-// with a double quote runs to the next one. False for a line that an entry could not carry
-// exactly: no absolute program, not exactly one %1, a quote, control character or other %,
-// or more than kMaxCommand bytes.
-bool ParseCommand(std::string_view line, std::vector<std::string>* args);
+// with a double quote runs to the next one. False, with why in *reason, for a line that an
+// entry could not carry exactly: no absolute program, not exactly one %1, a double quote
+// inside a token, a control character, a % that the Explorer could read as a code of its own
+// (before a letter, a digit, *, ~ or another %), or more than kMaxCommand bytes.
+bool ParseCommand(std::string_view line, std::vector<std::string>* args,
+                  const char** reason = nullptr);
 // A verb's name is a file's name and a label in every format.
 bool UsableName(const std::string& name);
+// Desktop files and uca.xml must be UTF-8: one bad byte can make a file manager drop the whole
+// file (in uca.xml the user's own actions with it).
+bool IsUtf8(std::string_view s);
 
 struct EntryFormat {
     const char* manager;  // the file manager's name, in messages
@@ -44,6 +49,7 @@ struct EntryFormat {
     const char* folder;   // below the data home
     const char* suffix;
     mode_t mode;
+    bool utf8;  // a text that must be UTF-8 throughout
     std::string (*content)(const Verb&);
 };
 

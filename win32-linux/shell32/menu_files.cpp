@@ -10,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,6 +33,13 @@ std::string Reason(int err) {
         return "a file of the user's has this name";
     case kNotAList:
         return "not a plain list of actions";
+    case kNotUtf8:
+        return "the command is not UTF-8, which this format must be";
+    case kTooLarge:
+        return "the command is too long for an entry";
+    case kLockHeld:
+        return "another program has held the menus' lock for " +
+               std::to_string(kLockWaitMs / 1000) + " s";
     case ELOOP:
         return "a symbolic link, not a file";
     case EFBIG:
@@ -102,50 +111,92 @@ int WritableFolder(const std::string& folder) {
     }
 }
 
-Record::Record(const char* id) {
-    const std::string menus = MenusFolder();
-    folder_ = menus.empty() ? menus : menus + "/" + id;
-    DIR* dir = folder_.empty() ? nullptr : opendir(folder_.c_str());
+namespace {
+
+std::map<std::string, std::string> ReadRecords(const std::string& folder) {
+    std::map<std::string, std::string> records;
+    DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
     if (dir == nullptr)
-        return;
+        return records;
     while (const dirent* e = readdir(dir)) {
         std::string bytes;
         mode_t mode = 0;
         if (e->d_name[0] != '.' &&
-            ReadRegular(folder_ + "/" + e->d_name, kMaxEntry, &bytes, &mode) == 0)
-            entries_[e->d_name] = bytes;
+            ReadRegular(folder + "/" + e->d_name, kMaxEntry, &bytes, &mode) == 0)
+            records[e->d_name] = bytes;
     }
     closedir(dir);
+    return records;
+}
+
+int WriteRecord(const std::string& folder, const std::string& name, const std::string& bytes) {
+    if (!MakeFolders(folder)) {
+        const int err = WritableFolder(folder);
+        return err != 0 ? err : EIO;
+    }
+    return WriteWhole(folder, folder + "/" + name, bytes, 0600, true);
+}
+
+}  // namespace
+
+Record::Record(const char* id) {
+    const std::string menus = MenusFolder();
+    folder_ = menus.empty() ? menus : menus + "/" + id;
+    next_ = menus.empty() ? menus : folder_ + ".next";
+    entries_ = ReadRecords(folder_);
+    intended_ = ReadRecords(next_);
 }
 
 int Record::Writable() const {
-    return WritableFolder(folder_);
+    const int err = WritableFolder(folder_);
+    return err != 0 ? err : WritableFolder(next_);
+}
+
+std::vector<std::pair<std::string, std::string>> Record::entries() const {
+    std::vector<std::pair<std::string, std::string>> all(entries_.begin(), entries_.end());
+    all.insert(all.end(), intended_.begin(), intended_.end());
+    return all;
 }
 
 bool Record::Holds(const std::string& name, const std::string& bytes) const {
-    const auto found = entries_.find(name);
-    return found != entries_.end() && found->second == bytes;
+    for (const auto* records : {&entries_, &intended_}) {
+        const auto found = records->find(name);
+        if (found != records->end() && found->second == bytes)
+            return true;
+    }
+    return false;
+}
+
+int Record::Intend(const std::string& name, const std::string& bytes) {
+    if (Holds(name, bytes))
+        return 0;
+    const int err = WriteRecord(next_, name, bytes);
+    if (err == 0)
+        intended_[name] = bytes;
+    return err;
 }
 
 int Record::Keep(const std::string& name, const std::string& bytes) {
-    if (Holds(name, bytes))
-        return 0;
-    if (!MakeFolders(folder_)) {
-        const int err = WritableFolder(folder_);
-        return err != 0 ? err : EIO;
-    }
-    const int err = WriteWhole(folder_, folder_ + "/" + name, bytes, 0600, true);
-    if (err == 0)
+    const auto found = entries_.find(name);
+    if (found == entries_.end() || found->second != bytes) {
+        const int err = WriteRecord(folder_, name, bytes);
+        if (err != 0)
+            return err;
         entries_[name] = bytes;
-    return err;
+    }
+    if (intended_.erase(name) > 0)
+        unlink((next_ + "/" + name).c_str());
+    return 0;
 }
 
 void Record::Forget(const std::string& name) {
     if (entries_.erase(name) > 0)
         unlink((folder_ + "/" + name).c_str());
+    if (intended_.erase(name) > 0)
+        unlink((next_ + "/" + name).c_str());
 }
 
-SyncLock::SyncLock() {
+SyncLock::SyncLock(bool wait) {
     const std::string menus = MenusFolder();
     if (menus.empty() || !MakeFolders(menus)) {
         error_ = menus.empty() ? ENOENT : WritableFolder(menus);
@@ -157,11 +208,19 @@ SyncLock::SyncLock() {
         error_ = errno;
         return;
     }
-    while (flock(fd_, LOCK_EX) != 0) {
-        if (errno != EINTR) {
+    // Polled: a wait with a limit needs no signal. The pause grows from 1 ms to 4 ms: a sync
+    // holds the lock for a few milliseconds.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kLockWaitMs);
+    for (int pause = 1; flock(fd_, LOCK_EX | LOCK_NB) != 0; pause = std::min(pause * 2, 4)) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
             error_ = errno;
             return;
         }
+        if (!wait || std::chrono::steady_clock::now() >= deadline) {
+            error_ = kLockHeld;
+            return;
+        }
+        usleep(pause * 1000);
     }
 }
 

@@ -64,8 +64,11 @@ HWND DefaultButton(HWND dlg);
 // Dialogs currently running modally, innermost last.
 std::vector<HWND>& RunningDialogs();
 
-// A rectangle that lies on none of the work areas moved onto the nearest one, as much of it
-// as fits; any other left as it is. Without work areas, nothing moves.
+// A window's rectangle that shows too little of itself to be grabbed, moved onto the nearest
+// work area, as much of it as fits; any other left as it is. Enough shows when, in one work
+// area, the window's top row (kGrabRow pixels, its title bar under a window manager) lies
+// whole from top to bottom and at least half of its width. Without work areas, nothing moves.
+constexpr int kGrabRow = 24;
 RECT BringOnScreen(const RECT& rect, const std::vector<RECT>& workAreas);
 
 // Presses a button as a click does: an automatic check box ticks itself first, then the

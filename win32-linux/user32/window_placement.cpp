@@ -84,12 +84,14 @@ namespace standin {
 RECT BringOnScreen(const RECT& rect, const std::vector<RECT>& workAreas) {
     const RECT* nearest = nullptr;
     long long best = LLONG_MAX;
+    const long long width = static_cast<long long>(rect.right) - rect.left;
+    const long long row = std::min<long long>(kGrabRow, static_cast<long long>(rect.bottom) - rect.top);
     for (const RECT& area : workAreas) {
         const long long d = Distance(rect, area);
-        // Touching an edge is not lying on the screen: nothing of the window would show.
-        const bool overlaps = rect.left < area.right && area.left < rect.right &&
-                              rect.top < area.bottom && area.top < rect.bottom;
-        if (overlaps)
+        const long long shown = std::min<long long>(rect.right, area.right) -
+                                std::max<long long>(rect.left, area.left);
+        if (width > 0 && row > 0 && rect.top >= area.top &&
+            static_cast<long long>(rect.top) + row <= area.bottom && 2 * shown >= width)
             return rect;
         if (d < best) {
             best = d;
@@ -102,13 +104,13 @@ RECT BringOnScreen(const RECT& rect, const std::vector<RECT>& workAreas) {
     auto extent = [](long long low, long long high, long long room) {
         return std::min(std::max(high - low, 0LL), room);
     };
-    const long long width = extent(rect.left, rect.right, nearest->right - nearest->left);
-    const long long height = extent(rect.top, rect.bottom, nearest->bottom - nearest->top);
+    const long long fitWidth = extent(rect.left, rect.right, nearest->right - nearest->left);
+    const long long fitHeight = extent(rect.top, rect.bottom, nearest->bottom - nearest->top);
     RECT moved;
-    moved.left = Clamp(rect.left, width, nearest->left, nearest->right);
-    moved.top = Clamp(rect.top, height, nearest->top, nearest->bottom);
-    moved.right = static_cast<LONG>(moved.left + width);
-    moved.bottom = static_cast<LONG>(moved.top + height);
+    moved.left = Clamp(rect.left, fitWidth, nearest->left, nearest->right);
+    moved.top = Clamp(rect.top, fitHeight, nearest->top, nearest->bottom);
+    moved.right = static_cast<LONG>(moved.left + fitWidth);
+    moved.bottom = static_cast<LONG>(moved.top + fitHeight);
     return moved;
 }
 

@@ -6,11 +6,15 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <random>
+#include <set>
 #include <filesystem>
 #include <string>
 #include <tuple>
@@ -76,6 +80,27 @@ TEST_F(StandinRegistry, ConcurrentProcessesLoseNoWrite) {
     EXPECT_EQ(kProcesses * kValues, found);
 }
 
+// A subkey another process adds between two steps of an enumeration moves the ones after it,
+// as a change of this process's own does: the next index is counted again.
+TEST_F(StandinRegistry, AnotherProcessesChangeBetweenTwoEnumerationStepsIsSeen) {
+    HKEY h = nullptr, sub = nullptr;
+    for (const char* path : {"Software\\E\\c", "Software\\E\\d"})
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, path, &sub));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "Software\\E", &h));
+    char name[8];
+    DWORD cch = sizeof name;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr));
+    sqlite3* other = nullptr;  // another program's connection
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db_.c_str(), &other));
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(other, "INSERT INTO keys(parent, name)"
+                                             " SELECT id, 'a' FROM keys WHERE name = 'E'",
+                                      nullptr, nullptr, nullptr));
+    sqlite3_close(other);
+    cch = sizeof name;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(h, 1, name, &cch, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ("c", std::string(name, cch));  // a c d
+}
+
 TEST_F(StandinRegistry, DamagedOrUnopenableDatabaseFailsAndIsLeftAlone) {
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, Bytes("x"), 1));
     standin::RegistryReset();
@@ -96,6 +121,29 @@ TEST_F(StandinRegistry, DamagedOrUnopenableDatabaseFailsAndIsLeftAlone) {
         EXPECT_EQ(status, RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, Bytes("x"), 1));
         EXPECT_EQ(bytes, testenv::ReadFile(path));
         EXPECT_EQ(1, std::distance(fs::directory_iterator(fs::path(path).parent_path()), {}));
+    }
+}
+
+// A maker of the database killed at any moment leaves nothing that the next one does not
+// clear; what a maker that is still alive has made so far stays.
+TEST_F(StandinRegistry, MakersKilledWhileMakingTheDatabaseLeaveNothingBehind) {
+    std::mt19937 random(5);
+    const std::string living = folder_ + "/registry.db.new-1";  // pid 1 is always there
+    for (int round = 0; round < 20 && !HasFailure(); ++round) {
+        fs::remove_all(folder_);
+        const pid_t maker = fork();
+        if (maker == 0)
+            _exit(RegSetValueExA(HKEY_CURRENT_USER, "v", 0, REG_SZ, Bytes("x"), 1) != 0);
+        usleep(std::uniform_int_distribution<int>(0, 4000)(random));
+        kill(maker, SIGKILL);
+        waitpid(maker, nullptr, 0);
+        fs::create_directories(folder_);
+        testenv::WriteFile(living, "half made");
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(HKEY_CURRENT_USER, "w", 0, REG_SZ, Bytes("x"), 1));
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder_))
+            names.insert(e.path().filename());
+        EXPECT_EQ((std::set<std::string>{"registry.db", "registry.db.new-1"}), names) << round;
     }
 }
 

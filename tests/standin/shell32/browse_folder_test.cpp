@@ -76,6 +76,7 @@ TEST(CommonDialogs, BrowseFolderGivesThePathOrNull) {
     EXPECT_STREQ("/srv", c.szResult);
     scripted::PushFolder("/" + std::string(MAX_PATH, 'x'));
     EXPECT_EQ(nullptr, c.BrowseFolder());
+    CoTaskMemFree(c.pidl);  // the object keeps the list it could not use
     scripted::Uninstall();
 }
 

@@ -70,14 +70,20 @@ TEST(WindowPlacement, TheRecordMustSayItIs44BytesAndTheModelKeepsWhatIsSet) {
     EXPECT_FALSE(SetWindowPlacement(reinterpret_cast<HWND>(0x1), &away));
 }
 
-TEST(WindowPlacement, OnlyARectangleOffEveryScreenIsMovedOntoTheNearest) {
+// Enough of the window must show to grab it: its top row whole, and half its width.
+TEST(WindowPlacement, ARectangleShowingTooLittleIsMovedOntoTheNearestScreen) {
     const std::vector<RECT> two = {{0, 0, 1024, 768}, {1024, 0, 2048, 768}};
     const struct {
         RECT in, out;
     } cases[] = {
         {{100, 100, 400, 300}, {100, 100, 400, 300}},
-        {{-250, -50, 50, 150}, {-250, -50, 50, 150}},      // partly on: left alone
-        {{2000, 100, 2300, 300}, {2000, 100, 2300, 300}},  // on the second screen
+        {{-150, 700, 150, 900}, {-150, 700, 150, 900}},    // half the width, the top row
+        {{-151, 100, 149, 300}, {0, 100, 300, 300}},       // less than half
+        {{100, -1, 400, 199}, {100, 0, 400, 200}},         // the top row above the screen
+        {{100, 745, 400, 945}, {100, 568, 400, 768}},      // ... below it
+        {{1023, 100, 1323, 300}, {1023, 100, 1323, 300}},  // on the second screen
+        {{2047, 100, 2347, 300}, {1748, 100, 2048, 300}},  // one pixel on it
+        {{2000, 100, 2300, 300}, {1748, 100, 2048, 300}},
         {{3000, 100, 3300, 300}, {1748, 100, 2048, 300}},  // right of it: onto it
         {{-500, 900, -200, 1000}, {0, 668, 300, 768}},     // below and left of the first
         {{1024, 768, 1324, 868}, {724, 668, 1024, 768}},  // touching a corner is off

@@ -83,13 +83,13 @@ Parsed ParseCommandLine(int argc, char** argv, Command* c) {
         return Parsed::kVersion;
     if (EqualNoCase(argv[1], "query")) {
         c->op = Op::kQuery;
-        c->opName = "QUERY ";
+        c->opName = "query ";
     } else if (EqualNoCase(argv[1], "add")) {
         c->op = Op::kAdd;
-        c->opName = "ADD ";
+        c->opName = "add ";
     } else if (EqualNoCase(argv[1], "delete")) {
         c->op = Op::kDelete;
-        c->opName = "DELETE ";
+        c->opName = "delete ";
     } else {
         return Parsed::kNoSuchOperation;
     }

@@ -49,7 +49,8 @@ LONG DeleteTree(HKEY root, const char* path) {
 
 int Delete(const Command& c) {
     if (!(c.named || c.unnamed) && c.subkey.empty()) {  // a root is never deleted
-        fprintf(stderr, "ERROR: Invalid key name.\nType \"REG %s/?\" for usage.\n", c.opName);
+        fprintf(stderr, "ERROR: Invalid key name.\nType \"zapfile-reg %s/?\" for usage.\n",
+                c.opName);
         return 1;
     }
     HKEY h = nullptr;

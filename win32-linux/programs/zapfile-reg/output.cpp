@@ -9,30 +9,29 @@
 namespace reg {
 namespace {
 
-// reg.exe's own words for a key or value not found; the system's for every other error.
+// reg.exe's text for a status: its own for a key or value not found, else the system's.
 std::string Describe(LONG status) {
     if (status == ERROR_FILE_NOT_FOUND || status == ERROR_BAD_PATHNAME)  // HKCU\\a: no such key
         return "The system was unable to find the specified registry key or value.";
     char text[512];
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(status), 0, text, sizeof text,
-                                   nullptr);
-    return n > 2 ? std::string(text, n - 2) : "";  // without the line break
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, static_cast<DWORD>(status), 0, text, sizeof text,
+                                  nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        --length;
+    return length > 0 ? std::string(text, length)
+                      : "Error code " + std::to_string(static_cast<long>(status)) + ".";
 }
 
 }  // namespace
 
 int SyntaxError(const char* opName) {
-    fprintf(stderr, "ERROR: Invalid syntax.\nType \"REG %s/?\" for usage.\n", opName);
+    fprintf(stderr, "ERROR: Invalid syntax.\nType \"zapfile-reg %s/?\" for usage.\n", opName);
     return 1;
 }
 
 int Fail(LONG status) {
-    const std::string text = Describe(status);
-    if (!text.empty())
-        fprintf(stderr, "ERROR: %s\n", text.c_str());
-    else
-        fprintf(stderr, "ERROR: Error code %ld.\n", static_cast<long>(status));
+    fprintf(stderr, "ERROR: %s\n", Describe(status).c_str());
     return 1;
 }
 

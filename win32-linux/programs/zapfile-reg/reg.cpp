@@ -56,7 +56,8 @@ int Run(int argc, char** argv) {
     case Parsed::kBadSyntax:
         return SyntaxError(c.opName);
     case Parsed::kBadKey:
-        fprintf(stderr, "ERROR: Invalid key name.\nType \"REG %s/?\" for usage.\n", c.opName);
+        fprintf(stderr, "ERROR: Invalid key name.\nType \"zapfile-reg %s/?\" for usage.\n",
+                c.opName);
         return 1;
     case Parsed::kRun:
         break;

@@ -23,7 +23,7 @@ enum class Op { kQuery, kAdd, kDelete };
 
 struct Command {
     Op op = Op::kQuery;
-    const char* opName = "";  // as reg.exe names it in its messages
+    const char* opName = "";  // as the messages name it: "add " and so on
     HKEY root = nullptr;
     std::string keyName;   // the full name as shown: HKEY_CURRENT_USER\Software\Zapfile
     std::string subkey;    // below the root; empty for the root itself

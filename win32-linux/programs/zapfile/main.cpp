@@ -10,7 +10,9 @@
 #include <cstring>
 #include <string>
 
+#include "advapi32/registry.h"
 #include "forced_delete.h"
+#include "kernel32/memory.h"
 #include "kernel32/module.h"
 #include "programs/close_output.h"
 #include "programs/version.h"
@@ -83,9 +85,15 @@ bool Zap(HINSTANCE hInstance, const char* path) {
         SetLastError(ERROR_INVALID_NAME);
         ShowDeleteError(nullptr);
     } else {
-        // One path P is passed as the tail "P", as a file manager passes it quoted.
+        // One path P is passed as the tail "P", as a file manager passes it quoted. Each path
+        // is a run of its own, as each is a process of its own on Windows: the run's blocks
+        // and registry keys, which the program never releases, go when it ends.
         std::string tail = "\"" + std::string(path) + "\"";
+        standin::BeginRunBlocks();
+        standin::BeginRunKeys();
         WinMain(hInstance, nullptr, tail.data(), SW_SHOWDEFAULT);
+        standin::CloseRunKeys();
+        standin::ReleaseRunBlocks();
     }
     const standin::ErrorBoxNote note = standin::TakeErrorBoxNote();
     if (note.shown)

@@ -4,6 +4,10 @@
 // size of the window's contents.
 #include "ui/gtk/gtk_private.h"
 
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
 namespace standin::gtk {
 namespace {
 
@@ -15,12 +19,19 @@ GdkWindowState StateOf(const Dialog* d) {
     return gdk != nullptr ? gdk_window_get_state(gdk) : static_cast<GdkWindowState>(0);
 }
 
+// NOTE: under Wayland a program cannot learn where its window stands (GTK says 0,0): there the
+// position the window was given is kept, and only its size and state are read.
+bool PositionKnown(const Dialog* d) {
+    return strcmp(G_OBJECT_TYPE_NAME(gtk_widget_get_display(d->window)), "GdkWaylandDisplay") != 0;
+}
+
 // Where the window stands now, when it is in its normal state.
 void NoteNormal(Dialog* d) {
     if (StateOf(d) & kNotNormal)
         return;
-    int x = 0, y = 0, width = 0, height = 0;
-    gtk_window_get_position(GTK_WINDOW(d->window), &x, &y);
+    int x = d->normal.left, y = d->normal.top, width = 0, height = 0;
+    if (PositionKnown(d))
+        gtk_window_get_position(GTK_WINDOW(d->window), &x, &y);
     gtk_window_get_size(GTK_WINDOW(d->window), &width, &height);
     d->normal = {x, y, x + width, y + height};
 }
@@ -44,6 +55,13 @@ std::vector<RECT> WorkAreas(GtkWidget* window) {
 }  // namespace
 
 void FollowPlacement(Dialog* d) {
+    // Before the window is shown, GTK knows where it was asked to stand, also under Wayland.
+    if (d->normal.right == d->normal.left) {
+        int x = 0, y = 0, width = 0, height = 0;
+        gtk_window_get_position(GTK_WINDOW(d->window), &x, &y);
+        gtk_window_get_size(GTK_WINDOW(d->window), &width, &height);
+        d->normal = {x, y, x + width, y + height};
+    }
     g_signal_connect(d->window, "configure-event", G_CALLBACK(OnConfigure), d);
 }
 
@@ -56,6 +74,10 @@ void ApplyPlacement(Dialog* d, const WINDOWPLACEMENT* placement) {
     int width = 0, height = 0;
     gtk_window_get_size(window, &width, &height);
     if (!resizable) {
+        // A stored rectangle may start anywhere: one whose end would lie past the largest
+        // coordinate starts that much earlier (it lies off every screen all the same).
+        asked.left = std::min<LONG>(asked.left, std::numeric_limits<LONG>::max() - width);
+        asked.top = std::min<LONG>(asked.top, std::numeric_limits<LONG>::max() - height);
         asked.right = asked.left + width;
         asked.bottom = asked.top + height;
     }

@@ -79,15 +79,15 @@ constexpr const char* kSql[kStatementCount] = {
     "DELETE FROM vals WHERE key = ?1 AND name = ?2",
     // Subkeys come sorted by name regardless of case, as Windows lists them; the unique
     // index already holds them in that order.
-    "SELECT name FROM keys WHERE parent = ?1 ORDER BY name LIMIT 1 OFFSET ?2",
-    "SELECT name FROM keys WHERE parent = ?1 AND name > ?2 ORDER BY name LIMIT 1",
+    "SELECT name FROM keys WHERE parent = ?1 ORDER BY name LIMIT ?3 OFFSET ?2",
+    "SELECT name FROM keys WHERE parent = ?1 AND name > ?2 ORDER BY name LIMIT ?3",
     // Values come in creation order, as on Windows.
-    "SELECT name, type, data, id FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "SELECT name, type, data, id FROM vals WHERE key = ?1 ORDER BY id LIMIT ?3 OFFSET ?2",
     "SELECT name, type, data, id FROM vals INDEXED BY vals_by_key"
-    " WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
+    " WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT ?3",
     // Without that index (a database not written to since it was made by an earlier version),
     // the values' ids in order: a whole enumeration passes each row of the table once.
-    "SELECT name, type, data, id FROM vals WHERE +key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
+    "SELECT name, type, data, id FROM vals WHERE +key = ?1 AND id > ?2 ORDER BY id LIMIT ?3",
     // A key and its ancestors up to the root: the key's depth plus one.
     "WITH RECURSIVE up(id) AS (SELECT ?1 UNION"
     " SELECT keys.parent FROM keys JOIN up ON keys.id = up.id WHERE keys.parent != 0)"
@@ -219,8 +219,11 @@ std::string ConfigFolder() {
 }
 
 LONG Database::Open() {
-    if (db_ != nullptr)
-        return ERROR_SUCCESS;
+    if (db_ != nullptr) {
+        if (Look())
+            return ERROR_SUCCESS;
+        Close();  // the registry is the file that the path names now: connected again below
+    }
     const std::string folder = ConfigFolder();
     const std::string path = folder + "/registry.db";
     errno = 0;
@@ -249,6 +252,9 @@ void Database::Close() {
     db_ = nullptr;
     upgraded_ = false;
     valueIndex_ = -1;
+    file_ = nullptr;
+    stamped_ = unchanged_ = false;
+    ++generation_;
 }
 
 uint64_t Database::Version() {
@@ -293,6 +299,8 @@ LONG Database::Run(StatementId id, bool writing) {
         return status;
     status = StatusOf(sqlite3_step(s), writing);
     sqlite3_reset(s);
+    if (id == kCommit)
+        unchanged_ = false;  // a commit of this process's own
     return status;
 }
 
@@ -328,6 +336,7 @@ LONG Database::Connect(const std::string& path) {
     }
     statements_[kFindChild] = s;
     ++connections_;
+    Watch(path);
     return ERROR_SUCCESS;
 }
 

@@ -253,6 +253,9 @@ void Database::Close() {
     upgraded_ = false;
     valueIndex_ = -1;
     file_ = nullptr;
+    if (attributes_ >= 0)
+        close(attributes_);
+    attributes_ = -1;
     stamped_ = unchanged_ = false;
     ++generation_;
 }

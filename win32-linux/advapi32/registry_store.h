@@ -68,8 +68,9 @@ std::string ConfigFolder();
 class Database {
 public:
     // Opens the database, making it whole first when it does not exist yet. Once it is open,
-    // looks at the file first (registry_watch.cpp): a path that names another file now, or
-    // none, is connected again, and Unchanged tells whether anything was committed since.
+    // looks at the file first (registry_watch.cpp): a file that has lost its name (replaced by
+    // a rename, or removed) is left for the one the path names, and Unchanged tells whether
+    // anything was committed since.
     LONG Open();
     void Close();
     LONG Prepare(StatementId id, sqlite3_stmt** out);
@@ -115,10 +116,11 @@ private:
     uint32_t connections_ = 0;
     bool upgraded_ = false;
     int valueIndex_ = -1;  // unknown
-    // The file watched: SQLite's own, at path_, with the identity found when it was connected;
-    // null when it cannot be watched.
+    // The file watched: SQLite's own, whose header is read through SQLite, and the same file
+    // held for its attributes alone; null and -1 when it cannot be watched. The identity of the
+    // file last connected.
     sqlite3_file* file_ = nullptr;
-    std::string path_;
+    int attributes_ = -1;
     dev_t dev_ = 0;
     ino_t ino_ = 0;
     uint64_t epoch_ = 0;

@@ -2,7 +2,7 @@
 //
 // How a process knows, without a transaction, that nothing was committed to the registry since
 // it last read: what it read then may be handed out again (registry_cache.h), at the cost of
-// one stat and one read of 22 bytes instead of a transaction's locks and looks.
+// an fstat and a read of 22 bytes instead of a transaction's locks and looks.
 //
 // Every commit changes the header: SQLite, in its rollback-journal mode (the registry's),
 // raises the file change counter at offset 24 and writes the first page with it before the
@@ -19,9 +19,11 @@
 //     not yet (then it has not been acknowledged, and the state noted is still the last
 //     committed one). A writer killed after writing pages but before the header leaves the
 //     header as it was, and the pages are rolled back before anyone reads them.
-//   - A database replaced (a rename over it, a removal) is another file at the path: Look
-//     stats the path and compares the device and inode with those of the file SQLite holds,
-//     and a changed path is connected again (Database::Open), its keys a new epoch.
+//   - A database replaced by a rename over it, or removed, leaves the file held without a
+//     name: Look sees its link count at 0, and the database is connected again at its path
+//     (Database::Open), its keys a new epoch. NOTE: as SQLite itself, the process keeps a file
+//     that still has a name: one moved aside (or linked elsewhere) before another was put in
+//     its place is still read.
 // Only a file in the rollback-journal mode (header bytes 18 and 19 both 1) on a local file
 // system is watched: a WAL database does not raise the counter at each commit, and a network
 // file system may show a reader without a lock an old page or an old inode. Any other file
@@ -29,10 +31,11 @@
 
 #include "advapi32/registry_store.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
 namespace standin::registry {
@@ -63,41 +66,40 @@ bool SameFile(const struct stat& a, const struct stat& b) {
 
 }  // namespace
 
-// Finds the file SQLite has just opened: the path names the same file before and after SQLite
-// says that its own file is still the one there.
+// Holds the file SQLite has just opened for its attributes (an O_PATH descriptor, whose close
+// cannot release SQLite's locks as the close of another descriptor of the file would): the
+// path names the same file before and after SQLite says that its own file is the one there.
 void Database::Watch(const std::string& path) {
-    path_ = path;
     file_ = nullptr;
     stamped_ = unchanged_ = false;
-    struct stat before, after;
+    attributes_ = open(path.c_str(), O_PATH | O_CLOEXEC);
+    struct stat held, after;
     int moved = 1;
-    const bool known = stat(path.c_str(), &before) == 0 &&
-                       sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) ==
-                           SQLITE_OK &&
-                       moved == 0 && stat(path.c_str(), &after) == 0 && SameFile(before, after);
-    if (!known || before.st_dev != dev_ || before.st_ino != ino_) {
+    const bool known =
+        attributes_ >= 0 && fstat(attributes_, &held) == 0 &&
+        sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+        moved == 0 && stat(path.c_str(), &after) == 0 && SameFile(held, after);
+    if (!known || held.st_dev != dev_ || held.st_ino != ino_) {
         ++epoch_;
-        dev_ = known ? before.st_dev : 0;
-        ino_ = known ? before.st_ino : 0;
+        dev_ = known ? held.st_dev : 0;
+        ino_ = known ? held.st_ino : 0;
     }
     struct statfs fs;
     sqlite3_file* file = nullptr;
-    if (known && statfs(path.c_str(), &fs) == 0 && IsLocalFileSystem(static_cast<long>(fs.f_type)) &&
+    if (known && fstatfs(attributes_, &fs) == 0 &&
+        IsLocalFileSystem(static_cast<long>(fs.f_type)) &&
         sqlite3_file_control(db_, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK &&
         file != nullptr && file->pMethods != nullptr)
         file_ = file;
 }
 
-// False when the path names another file now, or none. A path that cannot be looked at (a
-// folder without search permission) leaves the file held, as SQLite itself would.
+// False when the file has lost its name: the path names another file now, or none.
 bool Database::Look() {
     unchanged_ = false;
     if (file_ == nullptr)
         return true;
     struct stat st;
-    if (stat(path_.c_str(), &st) != 0)
-        return errno != ENOENT && errno != ENOTDIR;
-    if (st.st_dev != dev_ || st.st_ino != ino_)
+    if (fstat(attributes_, &st) == 0 && st.st_nlink == 0)
         return false;
     unsigned char header[kStampSize];
     unchanged_ = stamped_ && ReadHeader(header) && memcmp(header, stamp_, kStampSize) == 0;

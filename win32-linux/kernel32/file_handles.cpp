@@ -49,16 +49,20 @@ int ProcessFds() {
 }
 
 FdName::FdName(int fd) {
+    // A handle that is none (-1) names no entry of the folder.
     char digits[sizeof text];
     size_t n = 0;
-    unsigned value = fd < 0 ? 0u : static_cast<unsigned>(fd);
+    unsigned value = fd < 0 ? 0u - static_cast<unsigned>(fd) : static_cast<unsigned>(fd);
     do {
         digits[n++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    for (size_t i = 0; i < n; ++i)
-        text[i] = digits[n - 1 - i];
-    text[n] = '\0';
+    size_t i = 0;
+    if (fd < 0)
+        text[i++] = '-';
+    while (n > 0)
+        text[i++] = digits[--n];
+    text[i] = '\0';
 }
 
 // The kernel's own file systems: their files show an interface of the kernel, where a write

@@ -41,7 +41,8 @@ void ForgetProcessFds() {
 
 int ProcessFds() {
     if (g_processFds == -2) {
-        static const bool forgotInChildren = pthread_atfork(nullptr, nullptr, ForgetProcessFds) == 0;
+        static const bool forgotInChildren =
+            pthread_atfork(nullptr, nullptr, ForgetProcessFds) == 0;
         (void)forgotInChildren;
         g_processFds = open("/proc/self/fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
     }

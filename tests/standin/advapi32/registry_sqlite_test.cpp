@@ -122,7 +122,8 @@ TEST_F(StandinRegistry, TheNextReadSeesAnotherProgramsCommitOrAReplacedDatabase)
         char data[8] = "";
         DWORD size = sizeof data - 1;
         if (status == ERROR_SUCCESS)
-            status = RegQueryValueExA(*opened, "v", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+            status = RegQueryValueExA(*opened, "v", nullptr, nullptr,
+                                      reinterpret_cast<BYTE*>(data), &size);
         return status == ERROR_SUCCESS ? std::string(data) : "error " + std::to_string(status);
     };
     const std::string copy = db_ + ".copy";
@@ -130,7 +131,9 @@ TEST_F(StandinRegistry, TheNextReadSeesAnotherProgramsCommitOrAReplacedDatabase)
         {"value written", [&] { Sql(db_, "UPDATE vals SET data = 'b' WHERE name = 'v'"); }, "b",
          ERROR_SUCCESS},
         {"key deleted",
-         [&] { Sql(db_, "DELETE FROM vals WHERE name = 'v'; DELETE FROM keys WHERE name = 'Seen'"); },
+         [&] {
+             Sql(db_, "DELETE FROM vals WHERE name = 'v'; DELETE FROM keys WHERE name = 'Seen'");
+         },
          "error 2", ERROR_KEY_DELETED},
         {"replaced by a rename",
          [&] {
@@ -191,8 +194,8 @@ TEST_F(StandinRegistry, ReadsSeeEveryAcknowledgedWriteOfAWriterKilledAtAnyMoment
             for (DWORD n = 0; read(acks[0], &n, sizeof n) == sizeof n;)
                 last = n;
         };
-        const auto end = std::chrono::steady_clock::now() +
-                         std::chrono::milliseconds(std::uniform_int_distribution<int>(10, 80)(random));
+        const auto lasting = std::uniform_int_distribution<int>(10, 80)(random);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(lasting);
         for (DWORD n = 0; std::chrono::steady_clock::now() < end && !HasFailure();) {
             drain();
             const DWORD acknowledged = last;
@@ -212,7 +215,8 @@ TEST_F(StandinRegistry, ReadsSeeEveryAcknowledgedWriteOfAWriterKilledAtAnyMoment
     sqlite3* other = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open(db_.c_str(), &other));
     char** rows = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_get_table(other, "PRAGMA integrity_check", &rows, nullptr, nullptr, nullptr));
+    ASSERT_EQ(SQLITE_OK, sqlite3_get_table(other, "PRAGMA integrity_check", &rows, nullptr,
+                                           nullptr, nullptr));
     EXPECT_STREQ("ok", rows[1]);
     sqlite3_free_table(rows);
     sqlite3_close(other);

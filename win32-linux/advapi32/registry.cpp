@@ -2,12 +2,14 @@
 //
 // The advapi32 registry calls over the store of registry_store.h (the enumerations are in
 // registry_enum.cpp). Each call is one transaction, so several processes may read and write
-// the registry at once without losing a write. A call that changes the verbs under
-// HKEY_CLASSES_ROOT\*\shell brings the file managers' menus in step before it returns
-// (registry_menus.cpp).
+// the registry at once without losing a write; a key opened or a value read again while no
+// process has committed anything since is answered from what the process read then
+// (registry_cache.h). A call that changes the verbs under HKEY_CLASSES_ROOT\*\shell brings
+// the file managers' menus in step before it returns (registry_menus.cpp).
 
 #include <windows.h>
 
+#include "advapi32/registry_cache.h"
 #include "advapi32/registry_calls.h"
 #include "advapi32/registry_handles.h"
 #include "advapi32/registry_store.h"
@@ -104,17 +106,37 @@ LONG OpenKeyLocked(HKEY hKey, LPCSTR lpSubKey, bool create, bool write, PHKEY ph
     KeyPath levels;
     if ((status = SplitKeyPath(lpSubKey, &levels)) != ERROR_SUCCESS)
         return status;
-    if ((status = r.db.Open()) != ERROR_SUCCESS)
+    if ((status = r.db.Open()) != ERROR_SUCCESS || (status = r.InOpenDatabase(hKey)))
         return status;
     if (write && PlaceBelow(place, levels) == kAtVerbs &&
         (status = MenusTakeVerb(r.db, from, levels)) != ERROR_SUCCESS)
         return status;
     KeyId key = 0;
     place = PlaceBelow(place, levels);
+    // A key opened before, while nothing has changed since, is known without a transaction;
+    // the process's first look for a sync the menus are owed, and a verb opened to be written,
+    // read the database.
+    const bool cached = !create && !(write && (!r.menusChecked || place == kAtVerbs));
+    std::string asked;
+    if (cached) {
+        asked = AskedKey(from, levels);
+        if (const CachedRead* found = r.cache.Find(r.db, asked)) {
+            if (found->status == ERROR_SUCCESS)
+                *phkResult = r.NewHandle(found->key, place);
+            return found->status;
+        }
+    }
     const sqlite3_int64 changes = sqlite3_total_changes64(r.db.handle());
     Transaction t(r.db, create);
-    if ((status = t.status()) != ERROR_SUCCESS ||
-        (status = Walk(r.db, from, levels, create, &key)))
+    if ((status = t.status()) == ERROR_SUCCESS)
+        status = Walk(r.db, from, levels, create, &key);
+    if (cached && r.db.Stamp()) {
+        CachedRead found;
+        found.status = status;
+        found.key = key;
+        r.cache.Keep(r.db, std::move(asked), std::move(found));
+    }
+    if (status != ERROR_SUCCESS)
         return status;
     if (create)
         status = menus->Note(r.db, sqlite3_total_changes64(r.db.handle()) != changes, key, place);
@@ -161,26 +183,39 @@ LONG SameKey(HKEY hKey, PHKEY phkResult) {
     return status;
 }
 
-// The row of a statement on the handle's key and a value name, read by `take` inside the
-// call's read transaction; `missing`, or why the key itself is gone, when there is none.
-template <typename Take>
-LONG ReadRow(HKEY hKey, StatementId id, std::string_view second, LONG missing, Take take) {
+// The handle's value `name`, handed to `give` as its type and bytes: what the process read
+// before while nothing has changed since, else what the call's read transaction finds. When
+// there is none: ERROR_FILE_NOT_FOUND, or why the key itself is gone.
+template <typename Give>
+LONG ReadValue(HKEY hKey, std::string_view name, Give give) {
     Registry& r = State();
     std::lock_guard<std::mutex> lock(r.mutex);
     KeyId key = 0;
     LONG status = StartCall(r, hKey, &key);
     if (status != ERROR_SUCCESS)
         return status;
+    std::string asked = AskedValue(key, name);
+    if (const CachedRead* found = r.cache.Find(r.db, asked))
+        return found->status == ERROR_SUCCESS ? give(found->type, found->data) : found->status;
     Transaction t(r.db, false);
     if ((status = t.status()) != ERROR_SUCCESS)
         return status;
-    Query q(r.db, id);
+    Query q(r.db, kGetValue);
     q.Bind(1, key);
-    q.Bind(2, second);
+    q.Bind(2, name);
     const int rc = q.Step();
-    if (rc != SQLITE_ROW)
-        return rc == SQLITE_DONE ? Missing(r.db, key, missing) : StatusOf(rc, false);
-    return take(q);
+    CachedRead found;
+    if (rc == SQLITE_ROW) {
+        found.type = static_cast<DWORD>(q.Int(0));
+        found.data = q.Bytes(1);
+    } else {
+        found.status =
+            rc == SQLITE_DONE ? Missing(r.db, key, ERROR_FILE_NOT_FOUND) : StatusOf(rc, false);
+    }
+    status = found.status == ERROR_SUCCESS ? give(found.type, found.data) : found.status;
+    if (r.db.Stamp())
+        r.cache.Keep(r.db, std::move(asked), std::move(found));
+    return status;
 }
 
 }  // namespace
@@ -257,8 +292,8 @@ LONG WINAPI RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, 
     // null handle aside), so a query that fails reports no data.
     if (lpData == nullptr && lpcbData != nullptr && hKey != nullptr)
         *lpcbData = 0;
-    return ReadRow(hKey, kGetValue, ValueName(lpValueName), ERROR_FILE_NOT_FOUND, [&](Query& q) {
-        return CopyValueOut(static_cast<DWORD>(q.Int(0)), q.Bytes(1), lpType, lpData, lpcbData);
+    return ReadValue(hKey, ValueName(lpValueName), [&](DWORD type, std::string_view bytes) {
+        return CopyValueOut(type, bytes, lpType, lpData, lpcbData);
     });
 }
 

@@ -6,9 +6,12 @@
 // So the database is opened at the first call and never closed, an open does no schema work
 // on an existing database, statements are prepared once when first needed, SQLite lays out
 // no memory in advance, and the file keeps SQLite's rollback journal: in WAL mode each run
-// that finds no other process at work rebuilds the shared-memory index, which made the
-// settings read about a fifth slower. Concurrent writers stay safe either way: each call is
-// one transaction, writers lock at BEGIN, and a busy process waits for the other.
+// that finds no other process at work rebuilds the shared-memory index from the log, which
+// no process ever closing the database leaves to grow, and the run costs a fifth more; a
+// reader would need to write the index, so a read-only registry could not even be read; and
+// a commit would not show in the header that registry_watch.cpp watches. A write stays a
+// durable transaction: writes are rare (the setting, the verbs). Concurrent writers stay safe:
+// each call is one transaction, writers lock at BEGIN, and a busy process waits for the other.
 
 #include "advapi32/registry_store.h"
 
@@ -79,15 +82,15 @@ constexpr const char* kSql[kStatementCount] = {
     "DELETE FROM vals WHERE key = ?1 AND name = ?2",
     // Subkeys come sorted by name regardless of case, as Windows lists them; the unique
     // index already holds them in that order.
-    "SELECT name FROM keys WHERE parent = ?1 ORDER BY name LIMIT 1 OFFSET ?2",
-    "SELECT name FROM keys WHERE parent = ?1 AND name > ?2 ORDER BY name LIMIT 1",
+    "SELECT name FROM keys WHERE parent = ?1 ORDER BY name LIMIT ?3 OFFSET ?2",
+    "SELECT name FROM keys WHERE parent = ?1 AND name > ?2 ORDER BY name LIMIT ?3",
     // Values come in creation order, as on Windows.
-    "SELECT name, type, data, id FROM vals WHERE key = ?1 ORDER BY id LIMIT 1 OFFSET ?2",
+    "SELECT name, type, data, id FROM vals WHERE key = ?1 ORDER BY id LIMIT ?3 OFFSET ?2",
     "SELECT name, type, data, id FROM vals INDEXED BY vals_by_key"
-    " WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
+    " WHERE key = ?1 AND id > ?2 ORDER BY id LIMIT ?3",
     // Without that index (a database not written to since it was made by an earlier version),
     // the values' ids in order: a whole enumeration passes each row of the table once.
-    "SELECT name, type, data, id FROM vals WHERE +key = ?1 AND id > ?2 ORDER BY id LIMIT 1",
+    "SELECT name, type, data, id FROM vals WHERE +key = ?1 AND id > ?2 ORDER BY id LIMIT ?3",
     // A key and its ancestors up to the root: the key's depth plus one.
     "WITH RECURSIVE up(id) AS (SELECT ?1 UNION"
     " SELECT keys.parent FROM keys JOIN up ON keys.id = up.id WHERE keys.parent != 0)"
@@ -219,8 +222,11 @@ std::string ConfigFolder() {
 }
 
 LONG Database::Open() {
-    if (db_ != nullptr)
-        return ERROR_SUCCESS;
+    if (db_ != nullptr) {
+        if (Look())
+            return ERROR_SUCCESS;
+        Close();  // the registry is the file that the path names now: connected again below
+    }
     const std::string folder = ConfigFolder();
     const std::string path = folder + "/registry.db";
     errno = 0;
@@ -249,6 +255,12 @@ void Database::Close() {
     db_ = nullptr;
     upgraded_ = false;
     valueIndex_ = -1;
+    file_ = nullptr;
+    if (attributes_ >= 0)
+        close(attributes_);
+    attributes_ = -1;
+    stamped_ = unchanged_ = false;
+    ++generation_;
 }
 
 uint64_t Database::Version() {
@@ -293,6 +305,8 @@ LONG Database::Run(StatementId id, bool writing) {
         return status;
     status = StatusOf(sqlite3_step(s), writing);
     sqlite3_reset(s);
+    if (id == kCommit)
+        unchanged_ = false;  // a commit of this process's own
     return status;
 }
 
@@ -328,6 +342,7 @@ LONG Database::Connect(const std::string& path) {
     }
     statements_[kFindChild] = s;
     ++connections_;
+    Watch(path);
     return ERROR_SUCCESS;
 }
 

@@ -3,7 +3,9 @@
 // RegEnumKeyExA and RegEnumValueA. Windows hands out a key's subkeys (sorted by name) and
 // values (in creation order) by index, and callers ask for 0, 1, 2 ... in turn. Each handle
 // keeps where its last enumeration stopped: the next index is found by seeking past the name
-// or value given last, one indexed step, so that a whole enumeration costs one step per item.
+// or value given last, one indexed step, so that a whole enumeration costs one step per item;
+// and a step reads the items after its own, which the next steps take while no process has
+// committed anything since (Database::Unchanged).
 // The answer for an index is always the item that stands at that index now, as on Windows: when
 // the database changed in between (through this process or another), or the index is not the
 // next one, the items are counted from the first again.
@@ -22,6 +24,29 @@ using namespace standin::registry;
 
 namespace {
 
+// How many items after the one asked for a step reads in its transaction, and about how many
+// bytes of them at most: the next steps take them without a transaction while nothing changes.
+constexpr size_t kAhead = 64;
+constexpr size_t kAheadBytes = 64 * 1024;
+
+EnumItem ItemOf(Query& q, bool keys) {
+    EnumItem item;
+    item.name = q.Text(0);
+    if (!keys) {
+        item.type = static_cast<DWORD>(q.Int(1));
+        item.data = q.Bytes(2);
+        item.id = q.Int(3);
+    }
+    return item;
+}
+
+// The cursor now stands at `item`, the item at `index`.
+void MoveCursor(EnumCursor* cursor, DWORD index, const EnumItem& item, bool keys) {
+    cursor->index = index;
+    cursor->name = keys ? item.name : std::string();
+    cursor->valueId = keys ? 0 : item.id;
+}
+
 // The item at `index` of the handle's key (statement kEnumKey or kEnumValue), read by `take`;
 // ERROR_NO_MORE_ITEMS, or why the key itself is gone, past the last one.
 template <typename Take>
@@ -32,23 +57,49 @@ LONG ReadItem(HKEY hKey, StatementId id, DWORD index, Take take) {
     LONG status = StartCall(r, hKey, &key);
     if (status != ERROR_SUCCESS)
         return status;
+    EnumCursor& cursor = r.Cursor(hKey);
+    const bool keys = id == kEnumKey;
+    const bool follows = cursor.statement == id && index > 0 && cursor.index == index - 1;
+    if (follows && cursor.next < cursor.ahead.size() && r.db.Unchanged() &&
+        cursor.generation == r.db.Generation()) {
+        const EnumItem& item = cursor.ahead[cursor.next];
+        const LONG taken = take(item);
+        if (taken == ERROR_SUCCESS) {
+            MoveCursor(&cursor, index, item, keys);
+            ++cursor.next;
+        }
+        return taken;
+    }
     Transaction t(r.db, false);
     if ((status = t.status()) != ERROR_SUCCESS)
         return status;
-    EnumCursor& cursor = r.Cursor(hKey);
-    const bool keys = id == kEnumKey;
     // Taken as the answer once the item is handed out: a call that finds the caller's buffer
     // too small is asked again for the same index.
     const auto answer = [&](Query& q, int rc) -> LONG {
         if (rc != SQLITE_ROW)
             return rc == SQLITE_DONE ? Missing(r.db, key, ERROR_NO_MORE_ITEMS) : StatusOf(rc, false);
-        const LONG taken = take(q);
-        if (taken == ERROR_SUCCESS)
-            cursor = {id, index, keys ? std::string(q.Text(0)) : std::string(), keys ? 0 : q.Int(3),
-                      r.db.Version()};
+        const EnumItem item = ItemOf(q, keys);
+        const LONG taken = take(item);
+        if (taken != ERROR_SUCCESS)
+            return taken;
+        cursor.statement = id;
+        MoveCursor(&cursor, index, item, keys);
+        cursor.version = r.db.Version();
+        cursor.ahead.clear();
+        cursor.next = 0;
+        for (size_t bytes = 0; cursor.ahead.size() < kAhead && bytes < kAheadBytes &&
+                               q.Step() == SQLITE_ROW;) {
+            cursor.ahead.push_back(ItemOf(q, keys));
+            bytes += cursor.ahead.back().name.size() + cursor.ahead.back().data.size();
+        }
+        if (r.db.Stamp())
+            cursor.generation = r.db.Generation();
+        else
+            cursor.ahead.clear();
         return taken;
     };
-    if (cursor.statement == id && index > 0 && cursor.index == index - 1) {
+    const KeyId rows = 1 + kAhead;
+    if (follows) {
         Query next(r.db, keys                   ? kEnumKeyAfter
                          : r.db.HasValueIndex() ? kEnumValueAfter
                                                 : kEnumValueAfterScan);
@@ -57,6 +108,7 @@ LONG ReadItem(HKEY hKey, StatementId id, DWORD index, Take take) {
             next.Bind(2, cursor.name);
         else
             next.Bind(2, cursor.valueId);
+        next.Bind(3, rows);
         const int rc = next.Step();
         // The version is known once the transaction has read.
         if (r.db.Version() == cursor.version)
@@ -65,6 +117,7 @@ LONG ReadItem(HKEY hKey, StatementId id, DWORD index, Take take) {
     Query q(r.db, id);
     q.Bind(1, key);
     q.Bind(2, static_cast<KeyId>(index));
+    q.Bind(3, rows);
     return answer(q, q.Step());
 }
 
@@ -86,8 +139,8 @@ LONG WINAPI RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchN
                           FILETIME* lpftLastWriteTime) {
     if (lpName == nullptr || lpcchName == nullptr || lpReserved != nullptr)
         return ERROR_INVALID_PARAMETER;
-    return ReadItem(hKey, kEnumKey, dwIndex, [&](Query& q) {
-        const LONG status = CopyNameOut(q.Text(0), lpName, lpcchName);
+    return ReadItem(hKey, kEnumKey, dwIndex, [&](const EnumItem& item) {
+        const LONG status = CopyNameOut(item.name, lpName, lpcchName);
         if (status != ERROR_SUCCESS)
             return status;
         // Keys here have no class and no recorded write time.
@@ -111,10 +164,9 @@ LONG WINAPI RegEnumValueA(HKEY hKey, DWORD dwIndex, LPSTR lpValueName, LPDWORD l
     // count is written. A name that does not fit gives ERROR_MORE_DATA after the type, the size
     // and the data: as much of the name as the buffer holds before a NUL is written, and the
     // count is left as it was.
-    return ReadItem(hKey, kEnumValue, dwIndex, [&](Query& q) {
-        const std::string_view name = q.Text(0);
-        const LONG status =
-            CopyValueOut(static_cast<DWORD>(q.Int(1)), q.Bytes(2), lpType, lpData, lpcbData);
+    return ReadItem(hKey, kEnumValue, dwIndex, [&](const EnumItem& item) {
+        const std::string_view name = item.name;
+        const LONG status = CopyValueOut(item.type, item.data, lpType, lpData, lpcbData);
         if (status != ERROR_SUCCESS ||
             CopyNameOut(name, lpValueName, lpcchValueName) == ERROR_SUCCESS)
             return status;

@@ -33,8 +33,10 @@ Registry& State() {
 }
 
 LONG StartCall(Registry& r, HKEY hKey, KeyId* key, int* place) {
-    const LONG status = r.Resolve(hKey, key, place);
-    return status == ERROR_SUCCESS ? r.db.Open() : status;
+    LONG status = r.Resolve(hKey, key, place);
+    if (status == ERROR_SUCCESS && (status = r.db.Open()) == ERROR_SUCCESS)
+        status = r.InOpenDatabase(hKey);
+    return status;
 }
 
 }  // namespace standin::registry

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "advapi32/registry_cache.h"
 #include "advapi32/registry_store.h"
 
 namespace standin::registry {
@@ -22,14 +23,27 @@ namespace standin::registry {
 // costs nothing more. A path moves a key down from where its handle stands.
 enum VerbPlace { kOffVerbs, kClassesRoot, kAllFiles, kAtVerbs };
 
+// An item of an enumeration: a subkey's name, or a value.
+struct EnumItem {
+    std::string name;
+    DWORD type = 0;
+    std::string data;
+    KeyId id = 0;  // a value's
+};
+
 // Where the last enumeration through a handle stopped: the item it gave at `index`, and the
-// database's version then. The next index goes on from there while nothing has changed.
+// database's version then. The next index goes on from there while nothing has changed. The
+// items after it that were read in the same transaction wait in `ahead`, good while the
+// database is unchanged since (Database::Generation).
 struct EnumCursor {
     StatementId statement = kStatementCount;  // kEnumKey or kEnumValue; none yet
     DWORD index = 0;
     std::string name;  // of the subkey given
     KeyId valueId = 0;  // of the value given
     uint64_t version = 0;
+    std::vector<EnumItem> ahead;
+    size_t next = 0;  // in ahead
+    uint64_t generation = 0;
 };
 
 // An opened key's handle is a slot of this table with a generation, never a pointer: a
@@ -40,6 +54,7 @@ struct HandleSlot {
     bool used = false;
     bool ofRun = false;  // opened during the program's current run (CloseRunKeys)
     int place = kOffVerbs;
+    uint64_t epoch = 0;  // the database's (Database::Epoch) when the key was opened
 };
 
 static_assert(sizeof(ULONG_PTR) == 8, "handles carry a 32-bit generation above the slot");
@@ -58,6 +73,7 @@ class Registry {
 public:
     std::mutex mutex;
     Database db;
+    ReadCache cache;
     // Whether this process has looked for a sync of the menus still owed, and whether it has
     // waited for the menus' lock in vain (registry_menus.cpp).
     bool menusChecked = false;
@@ -79,6 +95,15 @@ public:
         return ERROR_SUCCESS;
     }
 
+    // After the database's Open: a key opened in another database file than the one open now
+    // is not in it (the roots are in every one).
+    LONG InOpenDatabase(HKEY h) const {
+        size_t index = 0;
+        if (PredefinedKey(h) != 0 || !Find(h, &index) || slots_[index].epoch == db.Epoch())
+            return ERROR_SUCCESS;
+        return ERROR_KEY_DELETED;
+    }
+
     HKEY NewHandle(KeyId key, int place) {
         size_t index = slots_.size();
         if (free_.empty()) {
@@ -91,6 +116,7 @@ public:
         slots_[index].used = true;
         slots_[index].ofRun = inRun;
         slots_[index].place = place;
+        slots_[index].epoch = db.Epoch();
         const ULONG_PTR value =
             (static_cast<ULONG_PTR>(slots_[index].generation) << 32) | ((index + 1) << 2);
         return reinterpret_cast<HKEY>(value);
@@ -152,7 +178,8 @@ private:
 // code that runs during exit.
 Registry& State();
 
-// The start of every call on an existing key: the handle's key and the open database.
+// The start of every call on an existing key: the handle's key and the open database, which
+// holds the key.
 LONG StartCall(Registry& r, HKEY hKey, KeyId* key, int* place = nullptr);
 
 }  // namespace standin::registry

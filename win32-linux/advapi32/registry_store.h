@@ -14,6 +14,8 @@
 
 #include <sqlite3.h>
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -61,10 +63,14 @@ LONG StatusOf(int rc, bool writing);
 std::string ConfigFolder();
 
 // The one connection of the process, opened at the first call and never closed but by
-// Close (tests, and before a fork). Statements are prepared once, when first needed.
+// Close (tests, and before a fork), or when the path names another file. Statements are
+// prepared once, when first needed.
 class Database {
 public:
-    // Opens the database, making it whole first when it does not exist yet.
+    // Opens the database, making it whole first when it does not exist yet. Once it is open,
+    // looks at the file first (registry_watch.cpp): a file that has lost its name (replaced by
+    // a rename, or removed) is left for the one the path names, and Unchanged tells whether
+    // anything was committed since.
     LONG Open();
     void Close();
     LONG Prepare(StatementId id, sqlite3_stmt** out);
@@ -81,16 +87,47 @@ public:
     // Whether the values are indexed by their key (made by Upgrade); known after the first ask.
     bool HasValueIndex();
 
+    // After Open: true when no process has committed anything since the last Stamp, and the
+    // path still names the file then read, so that what was read then still holds.
+    bool Unchanged() const { return unchanged_; }
+    // In a read transaction that has read, before it ends: notes the state of the database
+    // that it read. False when that state cannot be watched: then nothing is Unchanged.
+    bool Stamp();
+    // Changes with each state that Stamp notes unlike the one before.
+    uint64_t Generation() const { return generation_; }
+    // Changes when the connection is made to another file than the one before: the keys of the
+    // one before are not the keys of this one.
+    uint64_t Epoch() const { return epoch_; }
+
+    // The bytes of the file's header that every commit changes (registry_watch.cpp).
+    static constexpr int kStampOffset = 18, kStampSize = 22;
+
 private:
     LONG Connect(const std::string& path);
     bool HoldsNoTable();
     int InitializeInPlace();
+    // registry_watch.cpp
+    void Watch(const std::string& path);
+    bool Look();
+    bool ReadHeader(unsigned char* header);
 
     sqlite3* db_ = nullptr;
     sqlite3_stmt* statements_[kStatementCount] = {};
     uint32_t connections_ = 0;
     bool upgraded_ = false;
     int valueIndex_ = -1;  // unknown
+    // The file watched: SQLite's own, whose header is read through SQLite, and the same file
+    // held for its attributes alone; null and -1 when it cannot be watched. The identity of the
+    // file last connected.
+    sqlite3_file* file_ = nullptr;
+    int attributes_ = -1;
+    dev_t dev_ = 0;
+    ino_t ino_ = 0;
+    uint64_t epoch_ = 0;
+    unsigned char stamp_[kStampSize] = {};
+    bool stamped_ = false;
+    bool unchanged_ = false;
+    uint64_t generation_ = 0;
 };
 
 // One statement with its parameters bound; reset at the end of the scope, so that it holds

@@ -3,6 +3,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -24,7 +27,44 @@ std::unordered_map<int, int>& FolderUses() {
     return uses;
 }
 
+// /proc/self/fd as opened: -2 before the first use. A child of fork holds its parent's folder
+// and opens its own.
+int g_processFds = -2;
+
+void ForgetProcessFds() {
+    if (g_processFds >= 0)
+        close(g_processFds);
+    g_processFds = -2;
+}
+
 }  // namespace
+
+int ProcessFds() {
+    if (g_processFds == -2) {
+        static const bool forgotInChildren =
+            pthread_atfork(nullptr, nullptr, ForgetProcessFds) == 0;
+        (void)forgotInChildren;
+        g_processFds = open("/proc/self/fd", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    return g_processFds;
+}
+
+FdName::FdName(int fd) {
+    // A handle that is none (-1) names no entry of the folder.
+    char digits[sizeof text];
+    size_t n = 0;
+    unsigned value = fd < 0 ? 0u - static_cast<unsigned>(fd) : static_cast<unsigned>(fd);
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    size_t i = 0;
+    if (fd < 0)
+        text[i++] = '-';
+    while (n > 0)
+        text[i++] = digits[--n];
+    text[i] = '\0';
+}
 
 // The kernel's own file systems: their files show an interface of the kernel, where a write
 // acts (sets a process's name, a device's state, a security policy) instead of storing.
@@ -104,6 +144,10 @@ bool Know(OpenFile* file) {
 }
 
 bool OnKernelFileSystem(OpenFile* file) {
+    // NOTE: the kernel's file systems have no device of their own: their device numbers are
+    // anonymous ones, of major number 0. A file on a block device is on a disk.
+    if (file->onKernelFs < 0 && file->known && major(file->dev) != 0)
+        file->onKernelFs = 0;
     struct statfs fs;
     if (file->onKernelFs < 0 && fstatfs(file->fd, &fs) == 0)
         file->onKernelFs = IsKernelFileSystem(static_cast<long>(fs.f_type)) ? 1 : 0;

@@ -43,6 +43,13 @@ void Remember(OpenFile* file, mode_t mode, dev_t dev, ino_t ino);
 bool Know(OpenFile* file);
 // True for a file of the kernel's own file systems (proc, sysfs ...), read once.
 bool OnKernelFileSystem(OpenFile* file);
+// This process's folder of descriptors, /proc/self/fd, held open, and the name of a descriptor
+// in it: a descriptor's link is looked up there by its number alone.
+int ProcessFds();
+struct FdName {
+    explicit FdName(int fd);
+    char text[16];
+};
 // True for the magic number (statfs's f_type) of one of those file systems.
 bool IsKernelFileSystem(long magic);
 

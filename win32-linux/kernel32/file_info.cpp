@@ -151,10 +151,9 @@ struct FindHandle {};
 
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE hFile, LPSTR lpszFilePath, DWORD cchFilePath,
                                        DWORD) {
-    char link[32];
-    snprintf(link, sizeof link, "/proc/self/fd/%d", standin::ToFd(hFile));
     char path[PATH_MAX];
-    const ssize_t n = readlink(link, path, sizeof path);
+    const ssize_t n =
+        readlinkat(standin::ProcessFds(), standin::FdName(standin::ToFd(hFile)).text, path, sizeof path);
     if (n <= 0 || static_cast<size_t>(n) >= sizeof path) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;

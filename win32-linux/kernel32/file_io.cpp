@@ -145,9 +145,8 @@ HANDLE WINAPI ReOpenFile(HANDLE hOriginalFile, DWORD dwDesiredAccess, DWORD,
     }
     // The kernel's link to the open descriptor leads to the very file it holds: no name is
     // looked up, so whatever has since taken the file's name or its folder's is not reached.
-    char self[32];
-    snprintf(self, sizeof self, "/proc/self/fd/%d", original->fd);
-    file.fd = OpenIn(AT_FDCWD, self, O_CLOEXEC | O_NOCTTY | AccessFlags(dwDesiredAccess), 0,
+    file.fd = OpenIn(standin::ProcessFds(), standin::FdName(original->fd).text,
+                     O_CLOEXEC | O_NOCTTY | AccessFlags(dwDesiredAccess), 0,
                      file.known && S_ISREG(file.kind));
     if (file.fd < 0) {
         standin::SetErrorFromErrno(errno);

@@ -16,9 +16,12 @@ DWORD WINAPI GetModuleFileNameA(HMODULE hModule, LPSTR lpFilename, DWORD nSize) 
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    // The executable's real path, links resolved, as the kernel knows it.
-    char path[PATH_MAX + 1];
-    const ssize_t n = readlink("/proc/self/exe", path, PATH_MAX);
+    // The executable's real path, links resolved, as the kernel knew it at the first call: as on
+    // Windows, the path the program was started from, whatever happens to the file later.
+    static char path[PATH_MAX + 1];
+    static ssize_t n = 0;
+    if (n <= 0)
+        n = readlink("/proc/self/exe", path, PATH_MAX);
     if (n <= 0) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return 0;

@@ -42,13 +42,13 @@ standin::ErrorBoxNote g_errorBoxNote;
 
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE, LPCSTR lpTemplateName, HWND hWndParent,
                                DLGPROC lpDialogFunc, LPARAM dwInitParam) {
-    standin::DialogTemplate layout;
-    if (lpDialogFunc == nullptr || !standin::LoadDialogTemplate(lpTemplateName, &layout)) {
+    const standin::DialogTemplate* layout = standin::FindDialogTemplate(lpTemplateName);
+    if (lpDialogFunc == nullptr || layout == nullptr) {
         g_errorBoxNote.windowFailed = true;
         SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
         return -1;
     }
-    HWND hDlg = standin::CreateDialogWindow(layout, hWndParent, lpDialogFunc);
+    HWND hDlg = standin::CreateDialogWindow(*layout, hWndParent, lpDialogFunc);
     Window* dlg = FromHandle(hDlg);
     standin::RunningDialogs().push_back(hDlg);
     HWND first = standin::FirstTabStop(hDlg);

@@ -5,6 +5,8 @@
 #include "user32/dialog_template.h"
 
 #include <cstring>
+#include <map>
+#include <memory>
 
 namespace standin {
 namespace {
@@ -143,6 +145,23 @@ bool LoadDialogTemplate(LPCSTR name, DialogTemplate* out) {
             pos += 2 + length + 1;
         }
     return true;
+}
+
+const DialogTemplate* FindDialogTemplate(LPCSTR name) {
+    // The resources are part of the binary: a template read once stays as it was. A program
+    // that zaps many paths shows its main dialog for each.
+    static auto* const read = new std::map<std::string, std::unique_ptr<DialogTemplate>>;
+    const std::string key = IS_INTRESOURCE(name)
+                                ? "#" + std::to_string(reinterpret_cast<ULONG_PTR>(name))
+                                : std::string(name);
+    auto it = read->find(key);
+    if (it == read->end()) {
+        auto layout = std::make_unique<DialogTemplate>();
+        if (!LoadDialogTemplate(name, layout.get()))
+            layout.reset();
+        it = read->emplace(key, std::move(layout)).first;
+    }
+    return it->second.get();
 }
 
 }  // namespace standin

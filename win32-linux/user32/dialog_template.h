@@ -88,6 +88,8 @@ constexpr char kDescriptionsType[] = "DESCRIPTIONS";
 // Finds the RT_DIALOG resource `name` (MAKEINTRESOURCE(id) or a string) in the resources
 // linked into this binary and reads it, with the descriptions of the same name.
 bool LoadDialogTemplate(LPCSTR name, DialogTemplate* out);
+// The same, read once in a process, for as long as it runs; null when there is none.
+const DialogTemplate* FindDialogTemplate(LPCSTR name);
 
 }  // namespace standin
 

@@ -63,7 +63,7 @@ HWND CreateDialogWindow(const DialogTemplate& layout, HWND owner, DLGPROC proc) 
     dlg->y = layout.y;
     dlg->cx = layout.cx;
     dlg->cy = layout.cy;
-    dlg->layout = layout;
+    dlg->layout = &layout;
     dlg->proc = proc;
     HWND hDlg = ToHandle(dlg.get());
     for (const DialogItem& item : layout.items) {

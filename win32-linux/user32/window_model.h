@@ -29,7 +29,7 @@ struct Window {
     int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
     int check = BST_UNCHECKED;
     // Dialogs only.
-    DialogTemplate layout;   // what the dialog was built from (font, size, caption)
+    const DialogTemplate* layout = nullptr;  // what the dialog was built from (font, size, caption)
     DLGPROC proc = nullptr;
     std::vector<HWND> controls;  // in template order, which is the tab order
     HWND focus = nullptr;
@@ -49,7 +49,8 @@ struct Window {
 // The record behind a handle, or null for a handle that is not (or no longer) a window.
 Window* FromHandle(HWND hwnd);
 
-// Builds a dialog and its controls from a parsed template. Nothing is shown.
+// Builds a dialog and its controls from a parsed template, which must last as long as the
+// dialog. Nothing is shown.
 HWND CreateDialogWindow(const DialogTemplate& layout, HWND owner, DLGPROC proc);
 // Removes a dialog and its controls; their handles become invalid.
 void DestroyDialogWindow(HWND dlg);

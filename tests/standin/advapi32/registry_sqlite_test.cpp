@@ -1,21 +1,25 @@
 // tests/standin/advapi32/registry_sqlite_test.cpp
 // What the stand-in registry promises beyond the Win32 rules: where its database lives,
-// several processes writing at once, a damaged or unopenable database left alone, and
-// failed calls that write nothing.
+// several processes writing at once, reads that see every commit of another process although
+// they are answered from what was read before, a damaged or unopenable database left alone,
+// and failed calls that write nothing.
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <random>
 #include <set>
-#include <filesystem>
 #include <string>
 #include <tuple>
 
@@ -27,6 +31,14 @@ namespace fs = std::filesystem;
 namespace {
 
 const BYTE* Bytes(const std::string& s) { return reinterpret_cast<const BYTE*>(s.data()); }
+
+// Runs SQL on a database through a connection of its own, as another program would.
+void Sql(const std::string& file, const char* statements) {
+    sqlite3* other = nullptr;
+    EXPECT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &other));
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(other, statements, nullptr, nullptr, nullptr)) << statements;
+    sqlite3_close(other);
+}
 
 // Each test gets a configuration folder of its own. XDG_CONFIG_HOME is not put back after it:
 // a later registry call should find a removed folder rather than the user's own settings.
@@ -99,6 +111,115 @@ TEST_F(StandinRegistry, AnotherProcessesChangeBetweenTwoEnumerationStepsIsSeen) 
     cch = sizeof name;
     ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(h, 1, name, &cch, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ("c", std::string(name, cch));  // a c d
+}
+
+// A value read again while nothing changed is answered without a transaction; whatever another
+// program has committed, or a database put in the registry's place, the very next read sees.
+// A key opened before the database was replaced is not in the new one.
+TEST_F(StandinRegistry, TheNextReadSeesAnotherProgramsCommitOrAReplacedDatabase) {
+    const auto read = [](HKEY* opened) -> std::string {
+        LONG status = RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Seen", 0, KEY_READ, opened);
+        char data[8] = "";
+        DWORD size = sizeof data - 1;
+        if (status == ERROR_SUCCESS)
+            status = RegQueryValueExA(*opened, "v", nullptr, nullptr,
+                                      reinterpret_cast<BYTE*>(data), &size);
+        return status == ERROR_SUCCESS ? std::string(data) : "error " + std::to_string(status);
+    };
+    const std::string copy = db_ + ".copy";
+    const std::tuple<const char*, std::function<void()>, std::string, LONG> kChanges[] = {
+        {"value written", [&] { Sql(db_, "UPDATE vals SET data = 'b' WHERE name = 'v'"); }, "b",
+         ERROR_SUCCESS},
+        {"key deleted",
+         [&] {
+             Sql(db_, "DELETE FROM vals WHERE name = 'v'; DELETE FROM keys WHERE name = 'Seen'");
+         },
+         "error 2", ERROR_KEY_DELETED},
+        {"replaced by a rename",
+         [&] {
+             fs::copy_file(db_, copy);
+             Sql(copy, "UPDATE vals SET data = 'c' WHERE name = 'v'");
+             fs::rename(copy, db_);
+         },
+         "c", ERROR_KEY_DELETED},
+        {"removed", [&] { fs::remove(db_); }, "error 2", ERROR_KEY_DELETED},
+    };
+    for (const auto& [what, change, seen, before] : kChanges) {
+        SCOPED_TRACE(what);
+        HKEY h = nullptr, kept = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Seen", &h));
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(h, "v", 0, REG_SZ, Bytes("a"), 1));
+        EXPECT_EQ("a", read(&kept));
+        EXPECT_EQ("a", read(&kept));
+        change();
+        EXPECT_EQ(seen, read(&h));
+        EXPECT_EQ(before, RegQueryValueExA(kept, "v", nullptr, nullptr, nullptr, nullptr));
+    }
+}
+
+// A writer in another process, killed at random moments: each read of this process sees at
+// least the last write that the writer was told had succeeded, a write cut short is either
+// whole or not at all, and the database stays sound. (A read that the writer's lock outlasts,
+// on a disk slow to sync, gives no answer rather than a wrong one.)
+TEST_F(StandinRegistry, ReadsSeeEveryAcknowledgedWriteOfAWriterKilledAtAnyMoment) {
+    HKEY h = nullptr;
+    DWORD last = 0;  // the last write acknowledged
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Race", &h));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(h, "n", 0, REG_DWORD, Bytes("\0\0\0\0"), 4));
+    const auto current = [](DWORD* n) {
+        HKEY opened = nullptr;
+        DWORD size = sizeof *n;
+        const bool read =
+            RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Race", 0, KEY_READ, &opened) == 0 &&
+            RegQueryValueExA(opened, "n", nullptr, nullptr, reinterpret_cast<BYTE*>(n), &size) == 0;
+        RegCloseKey(opened);
+        return read;
+    };
+    std::mt19937 random(11);
+    for (int round = 0; round < 4 && !HasFailure(); ++round) {
+        int acks[2];
+        ASSERT_EQ(0, pipe(acks));
+        const pid_t writer = fork();
+        if (writer == 0) {
+            // A pause between writes, or the readers, who wait in growing steps, find the
+            // database locked again at each try.
+            for (DWORD n = last + 1;; ++n)
+                if (RegSetValueExA(h, "n", 0, REG_DWORD, reinterpret_cast<BYTE*>(&n), 4) != 0 ||
+                    write(acks[1], &n, sizeof n) != sizeof n || usleep(2000) != 0)
+                    _exit(1);
+        }
+        close(acks[1]);
+        fcntl(acks[0], F_SETFL, O_NONBLOCK);
+        const auto drain = [&] {
+            for (DWORD n = 0; read(acks[0], &n, sizeof n) == sizeof n;)
+                last = n;
+        };
+        const auto lasting = std::uniform_int_distribution<int>(10, 80)(random);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(lasting);
+        for (DWORD n = 0; std::chrono::steady_clock::now() < end && !HasFailure();) {
+            drain();
+            const DWORD acknowledged = last;
+            if (current(&n)) {
+                EXPECT_GE(n, acknowledged);
+            }
+        }
+        kill(writer, SIGKILL);
+        waitpid(writer, nullptr, 0);
+        drain();
+        close(acks[0]);
+        DWORD n = 0;
+        EXPECT_TRUE(current(&n));
+        EXPECT_TRUE(n == last || n == last + 1) << n << " after " << last;
+        last = n;
+    }
+    sqlite3* other = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open(db_.c_str(), &other));
+    char** rows = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_get_table(other, "PRAGMA integrity_check", &rows, nullptr,
+                                           nullptr, nullptr));
+    EXPECT_STREQ("ok", rows[1]);
+    sqlite3_free_table(rows);
+    sqlite3_close(other);
 }
 
 TEST_F(StandinRegistry, DamagedOrUnopenableDatabaseFailsAndIsLeftAlone) {

@@ -44,6 +44,15 @@ constexpr char kUsage[] =
 // Reads the options; returns -1 to go on with the paths from argv[*first], else the exit
 // status. Every option comes before any path is touched.
 int ReadOptions(int argc, char** argv, int* first) {
+    // Where no argument looks like an option, getopt_long would find none: a run that zaps a
+    // file then leaves the C library's option reader unread, and its pages out of memory.
+    bool dashed = false;
+    for (int i = 1; i < argc && !dashed; ++i)
+        dashed = argv[i][0] == '-' && argv[i][1] != '\0';
+    if (!dashed) {
+        *first = 1;
+        return -1;
+    }
     static const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
                                       {"version", no_argument, nullptr, 'V'},
                                       {nullptr, 0, nullptr, 0}};

@@ -120,7 +120,7 @@ void ClientOrigin(const Dialog* owner, int* x, int* y) {
 }
 
 void Build(Dialog* d, const Window* dlg) {
-    const DialogTemplate& t = dlg->layout;
+    const DialogTemplate& t = *dlg->layout;
     d->window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     GtkWindow* window = GTK_WINDOW(d->window);
     PangoFontDescription* desktop = DesktopFont();

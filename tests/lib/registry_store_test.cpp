@@ -1,17 +1,20 @@
 // tests/lib/registry_store_test.cpp
-// RegistryStore against the platform's registry, below HKCU\Software\ZapfileStoreTest: the
-// exact bytes of each value form, the explicit-key overloads, and reads that refuse what is
-// not a whole record.
+// RegistryStore and RegistryKey against the platform's registry, below
+// HKCU\Software\ZapfileStoreTest: the exact bytes of each value form, the explicit-key
+// overloads, reads that refuse what is not a whole record, and the longest text a read takes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "registry_key.h"
 #include "registry_probe.h"
 #include "registry_store.h"
 #include "test_window.h"
+#include "text_helpers.h"
 
 namespace {
 
@@ -24,9 +27,11 @@ std::string Bytes(const void* data, size_t size) {
     return std::string(static_cast<const char*>(data), size);
 }
 
-LONG SetRaw(HKEY h, const char* name, DWORD type, const std::string& bytes) {
+// Stores the first `size` bytes of `bytes`, all of them by default.
+LONG SetRaw(HKEY h, const char* name, DWORD type, const std::string& bytes,
+            size_t size = std::string::npos) {
     return RegSetValueExA(h, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                          static_cast<DWORD>(bytes.size()));
+                          static_cast<DWORD>(std::min(size, bytes.size())));
 }
 
 // The window's normal rectangle, after `placed` when one is given.
@@ -162,6 +167,43 @@ TEST_F(RegistryStoreTest, OpenCreatesNothingAndDeleteKeyLeavesTheHeldKey) {
     EXPECT_FALSE(probe::Exists(HKEY_CURRENT_USER, child));
     EXPECT_EQ(held, other.hKey);
     EXPECT_NE(ERROR_SUCCESS, other.DeleteKey(HKEY_CURRENT_USER, child.c_str()));
+}
+
+// The whole block GetString returns: the longest text that fits it, then NULs; anything
+// longer is read as empty, and so is every read through a key that could not be opened.
+TEST_F(RegistryStoreTest, KeysGetStringGivesTheLongestTextThatFitsAndEmptyForAnythingLonger) {
+    RegistryKey key, none;
+    ASSERT_NE(nullptr, key.OpenOrCreate(HKEY_CURRENT_USER, kTestKey));
+    // An invalid parent: both the open and the create fail.
+    EXPECT_EQ(nullptr, none.OpenOrCreate(nullptr, "Software"));
+    EXPECT_EQ(nullptr, none.hKey);
+    EXPECT_NE(ERROR_SUCCESS, none.SetString("1", "short"));
+    const std::string longest(MAX_TEXT, 'q');
+    // The byte after the text is not a NUL: stored without one, as another program may.
+    const std::string raw = std::string(MAX_TEXT + 1, 'u') + '#';
+    const struct {
+        RegistryKey* key;
+        const char* name;
+        LONG stored;
+        std::string read;
+    } cases[] = {
+        {&key, "short", key.SetString("0", "short"), "0"},
+        {&key, "longest", key.SetString(longest.c_str(), "longest"), longest},
+        {&key, "raw fits", SetRaw(key.hKey, "raw fits", REG_SZ, raw, MAX_TEXT),
+         std::string(MAX_TEXT, 'u')},
+        {&key, "raw too long", SetRaw(key.hKey, "raw too long", REG_SZ, raw, MAX_TEXT + 1), ""},
+        {&key, "too long", key.SetString((longest + "z").c_str(), "too long"), ""},
+        {&key, "missing", ERROR_SUCCESS, ""},
+        {&none, "short", ERROR_SUCCESS, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ERROR_SUCCESS, c.stored) << c.name;
+        char* block = c.key->GetString(c.name);
+        ASSERT_NE(nullptr, block) << c.name;
+        EXPECT_EQ(c.read + std::string(TEXT_BUFFER_SIZE - c.read.size(), '\0'),
+                  std::string(block, TEXT_BUFFER_SIZE)) << c.name;
+        GlobalFree(block);  // the caller's
+    }
 }
 
 }  // namespace

@@ -32,12 +32,20 @@ namespace {
 
 const BYTE* Bytes(const std::string& s) { return reinterpret_cast<const BYTE*>(s.data()); }
 
-// Runs SQL on a database through a connection of its own, as another program would.
-void Sql(const std::string& file, const char* statements) {
+// Runs SQL on a database through a connection of its own, as another program would; the
+// first column of the first row it gives.
+std::string Sql(const std::string& file, const char* statements) {
     sqlite3* other = nullptr;
+    std::string first;
+    const auto keepFirst = [](void* out, int, char** row, char**) {
+        if (static_cast<std::string*>(out)->empty() && row[0] != nullptr)
+            *static_cast<std::string*>(out) = row[0];
+        return 0;
+    };
     EXPECT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &other));
-    EXPECT_EQ(SQLITE_OK, sqlite3_exec(other, statements, nullptr, nullptr, nullptr)) << statements;
+    EXPECT_EQ(SQLITE_OK, sqlite3_exec(other, statements, keepFirst, &first, nullptr)) << statements;
     sqlite3_close(other);
+    return first;
 }
 
 // Each test gets a configuration folder of its own. XDG_CONFIG_HOME is not put back after it:
@@ -102,12 +110,7 @@ TEST_F(StandinRegistry, AnotherProcessesChangeBetweenTwoEnumerationStepsIsSeen) 
     char name[8];
     DWORD cch = sizeof name;
     ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(h, 0, name, &cch, nullptr, nullptr, nullptr, nullptr));
-    sqlite3* other = nullptr;  // another program's connection
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(db_.c_str(), &other));
-    EXPECT_EQ(SQLITE_OK, sqlite3_exec(other, "INSERT INTO keys(parent, name)"
-                                             " SELECT id, 'a' FROM keys WHERE name = 'E'",
-                                      nullptr, nullptr, nullptr));
-    sqlite3_close(other);
+    Sql(db_, "INSERT INTO keys(parent, name) SELECT id, 'a' FROM keys WHERE name = 'E'");
     cch = sizeof name;
     ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(h, 1, name, &cch, nullptr, nullptr, nullptr, nullptr));
     EXPECT_EQ("c", std::string(name, cch));  // a c d
@@ -212,14 +215,7 @@ TEST_F(StandinRegistry, ReadsSeeEveryAcknowledgedWriteOfAWriterKilledAtAnyMoment
         EXPECT_TRUE(n == last || n == last + 1) << n << " after " << last;
         last = n;
     }
-    sqlite3* other = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_open(db_.c_str(), &other));
-    char** rows = nullptr;
-    ASSERT_EQ(SQLITE_OK, sqlite3_get_table(other, "PRAGMA integrity_check", &rows, nullptr,
-                                           nullptr, nullptr));
-    EXPECT_STREQ("ok", rows[1]);
-    sqlite3_free_table(rows);
-    sqlite3_close(other);
+    EXPECT_EQ("ok", Sql(db_, "PRAGMA integrity_check"));
 }
 
 TEST_F(StandinRegistry, DamagedOrUnopenableDatabaseFailsAndIsLeftAlone) {

@@ -58,11 +58,8 @@ TEST_F(ShellVerbTest, CommandLineIsTheQuotedPathAndQuotedPercentOneOrNothing) {
     ASSERT_EQ(253u, wide.size());
     for (const std::string& program : {std::string(kProgram), longest, wide}) {  // each rewrites
         EXPECT_EQ(1, key.RegisterShellVerb(kFirst, kVerb, program.c_str(), kSecond));
-        for (const std::string cls : {kFirst, kSecond}) {
-            const auto stored = Default(cls + kCommand);
-            EXPECT_EQ(Stored(program), stored) << cls;
-            EXPECT_EQ(program.size() + 8, std::get<2>(stored).size());
-        }
+        for (const std::string cls : {kFirst, kSecond})
+            EXPECT_EQ(Stored(program), Default(cls + kCommand)) << cls;  // 8 bytes more
     }
     Wipe();
     // One byte more is refused whole, before anything is made, and so is an empty path.

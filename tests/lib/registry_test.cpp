@@ -195,29 +195,6 @@ TEST_F(RegistryTest, DeleteKeyRefusesAKeyWithSubkeysLeavingItWhole) {
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "Parent"));
 }
 
-TEST_F(RegistryTest, AnEmptySubkeyHandsBackAPredefinedKeyItselfAndAnyOtherKeyAnew) {
-    for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
-        for (const char* empty : {static_cast<const char*>(nullptr), ""}) {
-            HKEY h = kUnset;
-            EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(root, empty, 0, KEY_READ, &h));
-            EXPECT_EQ(root, h);
-            h = kUnset;
-            EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(root, empty, &h));
-            EXPECT_EQ(root, h);
-        }
-    }
-    HKEY h = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS, OpenEx(key_, "", &h));
-    EXPECT_NE(key_, h);
-    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(h));
-    // RegOpenKeyA does not look at the handle it hands back, not even a null one.
-    h = kUnset;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(nullptr, nullptr, &h));
-    EXPECT_EQ(nullptr, h);
-    EXPECT_EQ(ERROR_INVALID_HANDLE, OpenEx(nullptr, "", &h));
-    EXPECT_EQ(kUnset, h);
-}
-
 // Only the predefined HKEY_CLASSES_ROOT takes one leading backslash, and only to open a key.
 TEST_F(RegistryTest, OpeningBelowTheClassesRootTakesOneLeadingBackslash) {
     const std::string path = std::string("\\") + kClass;
@@ -249,8 +226,9 @@ TEST_F(RegistryTest, OpeningBelowTheClassesRootTakesOneLeadingBackslash) {
     }
 }
 
-// Windows looks only at the low 32 bits of a predefined key's handle.
-TEST_F(RegistryTest, ARootHandleCountsByItsLow32Bits) {
+// Windows looks only at the low 32 bits of a predefined key's handle. An empty subkey hands
+// back a predefined key itself, as it came, and any other key anew.
+TEST_F(RegistryTest, ARootHandleCountsByItsLow32BitsAndAnEmptySubkeyHandsItBack) {
     const auto low = [](HKEY root) {
         return static_cast<uint64_t>(static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(root)));
     };
@@ -268,12 +246,30 @@ TEST_F(RegistryTest, ARootHandleCountsByItsLow32Bits) {
         const std::string path = std::string("\\") + kClass;
         EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(HKEY_CLASSES_ROOT), path.c_str(), &h));
         RegCloseKey(h);
-        EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(HKEY_CURRENT_USER), "", &h));
-        EXPECT_EQ(root(HKEY_CURRENT_USER), h);  // handed back as it came
+        for (HKEY predefined : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
+            for (const char* empty : {static_cast<const char*>(nullptr), ""}) {
+                const char* what = empty ? "empty subkey" : "null subkey";
+                EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(predefined), empty, &h)) << what;
+                EXPECT_EQ(root(predefined), h) << what;
+                h = kUnset;
+                EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(root(predefined), empty, &h)) << what;
+                EXPECT_EQ(root(predefined), h) << what;
+            }
+        }
         EXPECT_EQ(probe::Get(root(HKEY_CURRENT_USER), "ZapfileTestNone"),
                   probe::Value(ERROR_FILE_NOT_FOUND, 0, ""));
         EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(root(HKEY_CLASSES_ROOT)));
     }
+    HKEY h = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, OpenEx(key_, "", &h));
+    EXPECT_NE(key_, h);
+    EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(h));
+    // RegOpenKeyA does not look at the handle it hands back, not even a null one.
+    h = kUnset;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(nullptr, nullptr, &h));
+    EXPECT_EQ(nullptr, h);
+    EXPECT_EQ(ERROR_INVALID_HANDLE, OpenEx(nullptr, "", &h));
+    EXPECT_EQ(kUnset, h);
 }
 
 }  // namespace

@@ -195,71 +195,66 @@ TEST_F(RegistryTest, DeleteKeyRefusesAKeyWithSubkeysLeavingItWhole) {
     EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "Parent"));
 }
 
-// Only the predefined HKEY_CLASSES_ROOT takes one leading backslash, and only to open a key.
-TEST_F(RegistryTest, OpeningBelowTheClassesRootTakesOneLeadingBackslash) {
-    const std::string path = std::string("\\") + kClass;
-    HKEY h = nullptr, sub = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, OpenEx(HKEY_CLASSES_ROOT, "\\", &h));
-    EXPECT_NE(HKEY_CLASSES_ROOT, h);  // a new handle of the root
-    EXPECT_EQ(ERROR_SUCCESS, OpenEx(h, kClass, &sub));
-    RegCloseKey(sub);
-    EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(h, path.c_str(), &sub));  // not the predefined key
-    RegCloseKey(h);
-    ASSERT_EQ(ERROR_SUCCESS, OpenEx(HKEY_CLASSES_ROOT, (path + "\\Sub").c_str(), &h));
-    EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(h, "\\", &sub));
-    RegCloseKey(h);
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h));
-    EXPECT_EQ(std::set<std::string>{"Sub"}, probe::Names(h));
-    RegCloseKey(h);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenEx(HKEY_CLASSES_ROOT, "\\ZapfileTestNone", &h));
-    EXPECT_EQ(nullptr, h);
-    for (const std::string& bad : {std::string("\\\\"), "\\" + path}) {
-        EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(HKEY_CLASSES_ROOT, bad.c_str(), &h)) << bad;
-        EXPECT_EQ(nullptr, h);
-    }
-    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyA(HKEY_CLASSES_ROOT, path.c_str(), &h));
-    EXPECT_EQ(ERROR_BAD_PATHNAME, RegDeleteKeyA(HKEY_CLASSES_ROOT, (path + "\\Sub").c_str()));
-    EXPECT_TRUE(probe::Exists(HKEY_CLASSES_ROOT, std::string(kClass) + "\\Sub"));
-    for (const char* bad : {"\\", "\\Software", "\\Software\\ZapfileTest"}) {
-        EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(HKEY_CURRENT_USER, bad, &h)) << bad;
-        EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyA(HKEY_CURRENT_USER, bad, &h)) << bad;
-    }
-}
-
 // Windows looks only at the low 32 bits of a predefined key's handle. An empty subkey hands
-// back a predefined key itself, as it came, and any other key anew.
-TEST_F(RegistryTest, ARootHandleCountsByItsLow32BitsAndAnEmptySubkeyHandsItBack) {
+// back a predefined key itself, as it came, and any other key anew. Only the predefined
+// HKEY_CLASSES_ROOT takes one leading backslash, and only to open a key.
+TEST_F(RegistryTest, PredefinedKeysCountByTheirLow32BitsAndOnlyTheClassesRootTakesABackslash) {
     const auto low = [](HKEY root) {
         return static_cast<uint64_t>(static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(root)));
     };
+    const std::string path = std::string("\\") + kClass;
     ASSERT_EQ(ERROR_SUCCESS, Set(key_, "v", REG_SZ, std::string("kept", 5)));
     for (const uint64_t upper : {0x0ull, 0x1ull, 0xdeadbeefull, 0xffffffffull}) {
         SCOPED_TRACE(upper);
         const auto root = [&](HKEY predefined) {
             return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(upper << 32 | low(predefined)));
         };
-        EXPECT_EQ(probe::Get(root(HKEY_CURRENT_USER), kTestKey, "v"), probe::Text("kept"));
-        HKEY h = nullptr;
-        EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(HKEY_CLASSES_ROOT), kClass, &h));
-        EXPECT_EQ(std::set<std::string>{"Sub"}, probe::Names(h));
-        RegCloseKey(h);
-        const std::string path = std::string("\\") + kClass;
-        EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(HKEY_CLASSES_ROOT), path.c_str(), &h));
-        RegCloseKey(h);
-        for (HKEY predefined : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
+        const HKEY cr = root(HKEY_CLASSES_ROOT), cu = root(HKEY_CURRENT_USER);
+        EXPECT_EQ(probe::Get(cu, kTestKey, "v"), probe::Text("kept"));
+        HKEY h = nullptr, sub = nullptr;
+        for (HKEY predefined : {cr, cu}) {
             for (const char* empty : {static_cast<const char*>(nullptr), ""}) {
                 const char* what = empty ? "empty subkey" : "null subkey";
-                EXPECT_EQ(ERROR_SUCCESS, OpenEx(root(predefined), empty, &h)) << what;
-                EXPECT_EQ(root(predefined), h) << what;
+                EXPECT_EQ(ERROR_SUCCESS, OpenEx(predefined, empty, &h)) << what;
+                EXPECT_EQ(predefined, h) << what;
                 h = kUnset;
-                EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(root(predefined), empty, &h)) << what;
-                EXPECT_EQ(root(predefined), h) << what;
+                EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(predefined, empty, &h)) << what;
+                EXPECT_EQ(predefined, h) << what;
             }
         }
-        EXPECT_EQ(probe::Get(root(HKEY_CURRENT_USER), "ZapfileTestNone"),
-                  probe::Value(ERROR_FILE_NOT_FOUND, 0, ""));
-        EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(root(HKEY_CLASSES_ROOT)));
+        for (const std::string& name : {std::string(kClass), path}) {
+            EXPECT_EQ(ERROR_SUCCESS, OpenEx(cr, name.c_str(), &h)) << name;
+            EXPECT_EQ(std::set<std::string>{"Sub"}, probe::Names(h)) << name;
+            RegCloseKey(h);
+        }
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(cr, path.c_str(), &h));
+        EXPECT_EQ(std::set<std::string>{"Sub"}, probe::Names(h));
+        RegCloseKey(h);
+        ASSERT_EQ(ERROR_SUCCESS, OpenEx(cr, "\\", &h));
+        EXPECT_NE(cr, h);  // a new handle of the root
+        EXPECT_EQ(ERROR_SUCCESS, OpenEx(h, kClass, &sub));
+        RegCloseKey(sub);
+        EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(h, path.c_str(), &sub));  // not the predefined key
+        RegCloseKey(h);
+        ASSERT_EQ(ERROR_SUCCESS, OpenEx(cr, (path + "\\Sub").c_str(), &h));
+        EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(h, "\\", &sub));
+        RegCloseKey(h);
+        EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenEx(cr, "\\ZapfileTestNone", &h));
+        EXPECT_EQ(nullptr, h);
+        for (const std::string& bad : {std::string("\\\\"), "\\" + path}) {
+            EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(cr, bad.c_str(), &h)) << bad;
+            EXPECT_EQ(nullptr, h);
+        }
+        EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyA(cr, path.c_str(), &h));
+        EXPECT_EQ(ERROR_BAD_PATHNAME, RegDeleteKeyA(cr, (path + "\\Sub").c_str()));
+        for (const char* bad : {"\\", "\\Software", "\\Software\\ZapfileTest"}) {
+            EXPECT_EQ(ERROR_BAD_PATHNAME, OpenEx(cu, bad, &h)) << bad;
+            EXPECT_EQ(ERROR_BAD_PATHNAME, RegOpenKeyA(cu, bad, &h)) << bad;
+        }
+        EXPECT_EQ(probe::Get(cu, "ZapfileTestNone"), probe::Value(ERROR_FILE_NOT_FOUND, 0, ""));
+        EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(cr));
     }
+    EXPECT_TRUE(probe::Exists(HKEY_CLASSES_ROOT, std::string(kClass) + "\\Sub"));
     HKEY h = nullptr;
     EXPECT_EQ(ERROR_SUCCESS, OpenEx(key_, "", &h));
     EXPECT_NE(key_, h);

@@ -197,11 +197,12 @@ TEST_F(RegistryStoreTest, KeysGetStringGivesTheLongestTextThatFitsAndEmptyForAny
         {&none, "short", ERROR_SUCCESS, ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ERROR_SUCCESS, c.stored) << c.name;
+        SCOPED_TRACE(std::string(c.name) + (c.key == &none ? ", through no key" : ""));
+        EXPECT_EQ(ERROR_SUCCESS, c.stored);
         char* block = c.key->GetString(c.name);
-        ASSERT_NE(nullptr, block) << c.name;
+        ASSERT_NE(nullptr, block);
         EXPECT_EQ(c.read + std::string(TEXT_BUFFER_SIZE - c.read.size(), '\0'),
-                  std::string(block, TEXT_BUFFER_SIZE)) << c.name;
+                  std::string(block, TEXT_BUFFER_SIZE));
         GlobalFree(block);  // the caller's
     }
 }

@@ -69,8 +69,10 @@ TEST(GetOpenAndSaveFileNameA, AskAsTheirFlagsSayAndWriteWhatWasChosenOnlyWhenItF
         {true, OFN_EXPLORER, {fresh}, {}, "", {}, 0, 48, unknown},  // not shown
     };
     for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message() << (k.save ? "save " : "open ") << k.choices.size() << " "
-                                        << k.flags << " " << k.maxFile << " " << k.structSize);
+        SCOPED_TRACE(testing::Message()
+                     << (k.save ? "save " : "open ") << testing::PrintToString(k.choices)
+                     << " flags " << k.flags << " " << k.maxFile << " " << k.structSize
+                     << (k.backend ? "" : " without a backend"));
         scripted::Install();
         if (!k.save)
             scripted::PushOpenFile(k.choices);

@@ -168,7 +168,8 @@ TEST_F(StandinRegistry, ReadsSeeEveryAcknowledgedWriteOfAWriterKilledAtAnyMoment
     HKEY h = nullptr;
     DWORD last = 0;  // the last write acknowledged
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Race", &h));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(h, "n", 0, REG_DWORD, Bytes("\0\0\0\0"), 4));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(h, "n", 0, REG_DWORD, reinterpret_cast<BYTE*>(&last), sizeof last));
     const auto current = [](DWORD* n) {
         HKEY opened = nullptr;
         DWORD size = sizeof *n;

@@ -40,7 +40,7 @@ public:
             for (int fd : {0, 1, 2})
                 dup2(devNull, fd);
             // -noreset: else the server refuses clients for a moment whenever its last one leaves.
-            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
+            execl(XVFB_BIN, "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
                    "1024x768x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }

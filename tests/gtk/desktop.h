@@ -73,7 +73,8 @@ inline const std::string kRecentFiles =
     "modified=\"2026-01-01T00:00:00Z\" visited=\"2026-01-01T00:00:00Z\"/>\n</xbel>";
 
 // Each test suite has a display of its own; each test a scratch folder for its files,
-// settings and recent files.
+// settings and recent files, which hold another program's entry before the test and must
+// hold it unchanged after it.
 class DesktopTest : public ::testing::Test {
 protected:
     // Starts the display, and the window manager `wm` on it when one is given.
@@ -93,7 +94,14 @@ protected:
             waitpid(wmPid, nullptr, 0);
         delete display;
     }
-    void SetUp() override { ASSERT_NE("", display->name()) << "Xvfb did not start"; }
+    void SetUp() override {
+        ASSERT_NE("", display->name()) << "Xvfb did not start";
+        std::filesystem::create_directories(dir / "data");
+        testenv::WriteFile(dir / "data/recently-used.xbel", kRecentFiles);
+    }
+    void TearDown() override {
+        EXPECT_EQ(kRecentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
+    }
 
     std::map<std::string, std::string> Env() const {
         return {{"XDG_CONFIG_HOME", dir / "config"},

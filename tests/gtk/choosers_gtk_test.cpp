@@ -35,9 +35,10 @@ const Strings kTab = {"key", "Tab"}, kSpace = {"key", "space"}, kReturn = {"key"
 const Strings kEscape = {"key", "Escape"}, kDown = {"key", "Down"};
 
 // "Save..." (the first button): a name that exists is asked about; No shows the chooser again,
-// Yes takes the name, and the file is left as it was.
+// Yes takes the name, and the file is left as it was. The recent files stay as they were.
 TEST_F(ChoosersGtkTest, SaveAsksBeforeReplacingAndLandsThePath) {
     testenv::WriteFile(dir / "old.txt", "kept");
+    WithRecentFiles();
     const Strings lines =
         Lines({kMain, kSpace, {"focus", "Save As"}, {"type", "old.txt"}, kReturn,
                {"focus", "Confirm Save As"}, {"key", "alt+n"}, {"closed", "Confirm Save As"},
@@ -49,9 +50,10 @@ TEST_F(ChoosersGtkTest, SaveAsksBeforeReplacingAndLandsThePath) {
 }
 
 // "Folder..." (one Tab on): a folder typed into the chooser, titled as Windows titles it,
-// comes back with its leaf name.
+// comes back with its leaf name. The recent files stay as they were.
 TEST_F(ChoosersGtkTest, FolderBrowserGivesTheFolderAndItsLeaf) {
     std::filesystem::create_directories(dir / "Music/Live");
+    WithRecentFiles();
     const Strings chooser = {"focus", "Browse For Folder"};
     const Strings closed = {"closed", chooser[1]};
     const Strings lines =

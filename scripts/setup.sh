@@ -24,9 +24,8 @@ wait_s=600
 for ((waited = 0; ; waited += 5)); do
   status=0
   log=$($sudo apt-get update -q 2>&1) || status=$?
-  if [ "$status" -eq 0 ] || ! grep -q 'Could not get lock' <<<"$log" || [ "$waited" -ge "$wait_s" ]; then
+  [ "$status" -ne 0 ] && grep -q 'Could not get lock' <<<"$log" && [ "$waited" -lt "$wait_s" ] ||
     break
-  fi
   [ "$waited" -gt 0 ] || echo "Waiting up to $wait_s s for another program's apt lock..." >&2
   sleep 5
 done

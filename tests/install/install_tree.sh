@@ -19,7 +19,8 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 for tool in Xvfb xdotool convert identify desktop-file-validate groff man unshare; do
-  command -v "$tool" >/dev/null || { echo "install_tree: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+  command -v "$tool" >/dev/null ||
+    { echo "install_tree: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
 done
 prefix=$tmp/prefix
 rm -f "$build/install_manifest.txt"  # see scripts/package.sh

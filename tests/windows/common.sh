@@ -27,7 +27,8 @@ finish() {
 }
 # zap EXE FILE: EXE zaps FILE without a question (no window may wait), and FILE is gone.
 zap() {
-  timeout 20 wine "$1" "$(winpath "$2")" || fail "${1##*/} ended with $? on $2 (124: a window waited)"
+  timeout 20 wine "$1" "$(winpath "$2")" ||
+    fail "${1##*/} ended with $? on $2 (124: a window waited)"
   [ ! -e "$2" ] || fail "${1##*/} left $2"
 }
 # error_box WHAT: the error box shows "Couldn't delete file." and a reason, and closes with OK;

@@ -17,5 +17,19 @@ fi
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 echo "Installing: ${missing[*]}"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+# Another install may be at work. apt-get waits up to 10 minutes for dpkg's lock when told
+# to, but "apt-get update" gives up at once on the lock of the package lists: it is tried
+# again every 5 s for as long.
+wait_s=600
+for ((waited = 0; ; waited += 5)); do
+  status=0
+  log=$($sudo apt-get update -q 2>&1) || status=$?
+  [ "$status" -ne 0 ] && grep -q 'Could not get lock' <<<"$log" && [ "$waited" -lt "$wait_s" ] ||
+    break
+  [ "$waited" -gt 0 ] || echo "Waiting up to $wait_s s for another program's apt lock..." >&2
+  sleep 5
+done
+echo "$log"
+[ "$status" -eq 0 ] || exit "$status"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends \
+  -o DPkg::Lock::Timeout="$wait_s" "${missing[@]}"

@@ -12,6 +12,12 @@ add_library(gtest_main_windows STATIC ${GTEST_SOURCE_DIR}/src/gtest-all.cc
 target_include_directories(gtest_main_windows SYSTEM PUBLIC ${GTEST_SOURCE_DIR}/include
                            PRIVATE ${GTEST_SOURCE_DIR})
 
+# The tools the scripts below start, required here so that a missing one stops the
+# configuration by name (scripts/setup.sh installs them all).
+foreach(tool wine wineserver Xvfb wrestool icotool msiinfo unzip)
+  find_program(TOOL_${tool} ${tool} REQUIRED)
+endforeach()
+
 # ---- Programs -------------------------------------------------------------------------------
 # The unit tests of lib/, from the very sources the Linux build runs against the stand-in.
 file(GLOB TEST_LIB_SOURCES CONFIGURE_DEPENDS lib/*.cpp)

@@ -60,8 +60,18 @@ std::string List(const std::vector<std::string>& paths, std::string (*quoted)(co
     return list;
 }
 
+// Each test starts with the user's own uca.xml.
 class FileManagerMenusE2E : public ::testing::Test {
 protected:
+    void SetUp() override {
+        fs::create_directories(dir_ / "config/Thunar");
+        testenv::WriteFile(uca_, menus::kUserUca);
+    }
+    // zapfile-reg with these arguments.
+    static std::vector<std::string> Argv(std::vector<std::string> args) {
+        args.insert(args.begin(), ZAPFILE_REG_BIN);
+        return args;
+    }
     void Run(const std::vector<std::string>& argv) {
         const testproc::Result r = testproc::Run(argv, env_);
         ASSERT_EQ(0, r.exitCode) << r.out << r.err;
@@ -80,15 +90,15 @@ protected:
     // zapfile-reg with these arguments, as an ordinary user: run as root, the test gives its
     // folder to nobody and runs it as nobody, so that permissions bind it.
     testproc::Result Reg(const std::vector<std::string>& args) {
-        std::vector<std::string> argv = {ZAPFILE_REG_BIN};
+        std::vector<std::string> argv = Argv(args);
         if (geteuid() == 0) {
-            const std::string copy = dir_ / "zapfile-reg";  // where nobody may run it
-            if (!testenv::Exists(copy))
-                fs::copy_file(ZAPFILE_REG_BIN, copy);
+            argv[0] = dir_ / "zapfile-reg";  // where nobody may run it
+            if (!testenv::Exists(argv[0]))
+                fs::copy_file(ZAPFILE_REG_BIN, argv[0]);
             testproc::Run({"chown", "-R", "65534:65534", dir_.path()}, {});
-            argv = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--", copy};
+            argv.insert(argv.begin(),
+                        {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"});
         }
-        argv.insert(argv.end(), args.begin(), args.end());
         return testproc::Run(argv, env_);
     }
     // How many file managers hold an entry of the verb Zap.
@@ -124,8 +134,6 @@ TEST_F(FileManagerMenusE2E, EachEntryZapsExactlyTheChosenFiles) {
     const std::string program = dir_ / "bin dir's 100%/zap file";  // a blank, a quote, a %
     fs::create_directories(dir_ / "bin dir's 100%");
     fs::create_symlink(ZAPFILE_BIN, program);
-    fs::create_directories(dir_ / "config/Thunar");
-    testenv::WriteFile(uca_, menus::kUserUca);
     Run({ZAPFILE_REG_BIN, "add", "HKCU\\Software\\Zapfile", "/v", "bAskUser", "/t", "REG_SZ", "/d", "0", "/f"});
     Run({ZAPFILE_REG_BIN, "add", "HKCR\\*\\shell\\Zap 100%\\command", "/ve", "/d",
          "\"" + program + "\" \"%1\"", "/f"});
@@ -176,8 +184,6 @@ TEST_F(FileManagerMenusE2E, EachEntryZapsExactlyTheChosenFiles) {
 // are read-only meets it: the verb is gone from the registry, the entries stay, and the call
 // says so. The next registry write, of anything, finishes the removal once it can.
 TEST_F(FileManagerMenusE2E, ARemovalThatLeavesAnEntryFailsAndTheNextWriteFinishesIt) {
-    fs::create_directories(dir_ / "config/Thunar");
-    testenv::WriteFile(uca_, menus::kUserUca);
     ASSERT_EQ(0, Reg(addZap).exitCode);
     ASSERT_EQ(4, Entries());
     const std::string folders[] = {data_ + "/nautilus/scripts", data_ + "/kio/servicemenus",
@@ -201,19 +207,14 @@ TEST_F(FileManagerMenusE2E, ARemovalThatLeavesAnEntryFailsAndTheNextWriteFinishe
 // change was committed, and writers killed at random moments of adding or deleting the verb.
 // A writer kept waiting gives up after 5 s and says why.
 TEST_F(FileManagerMenusE2E, WritersKilledOrKeptWaitingLeaveTheMenusToTheNextWrite) {
-    const auto Reg = [this](const std::vector<std::string>& args) {
-        std::vector<std::string> argv = {ZAPFILE_REG_BIN};
-        argv.insert(argv.end(), args.begin(), args.end());
-        return argv;
-    };
     const auto Start = [&](const std::vector<std::string>& args) {
-        return testproc::Start(Reg(args), env_, [] { return fork(); });
+        return testproc::Start(Argv(args), env_, [] { return fork(); });
     };
     const auto Registered = [&] {
-        return testproc::Run(Reg({"query", "HKCR\\*\\shell\\Zap\\command", "/ve"}), env_)
+        return testproc::Run(Argv({"query", "HKCR\\*\\shell\\Zap\\command", "/ve"}), env_)
                    .out.find("zapfile") != std::string::npos;
     };
-    Run(Reg({"add", "HKCR\\*\\shell\\Zap\\command", "/f"}));  // the key, without a command
+    Run(Argv({"add", "HKCR\\*\\shell\\Zap\\command", "/f"}));  // the key, without a command
     const int lock = open((dir_ / "config/zapfile/menus/lock").c_str(), O_RDWR);
     ASSERT_EQ(0, flock(lock, LOCK_EX));
     pid_t writer = Start(addZap);
@@ -223,12 +224,12 @@ TEST_F(FileManagerMenusE2E, WritersKilledOrKeptWaitingLeaveTheMenusToTheNextWrit
     waitpid(writer, nullptr, 0);
     ASSERT_TRUE(Registered());
     EXPECT_EQ(0, Entries());
-    const testproc::Result kept = testproc::Run(Reg(deleteZap), env_);
+    const testproc::Result kept = testproc::Run(Argv(deleteZap), env_);
     EXPECT_EQ(1, kept.exitCode);
     EXPECT_NE(std::string::npos, kept.err.find("another program has held the menus' lock for 5 s"))
         << kept.err;
     close(lock);
-    Run(Reg(otherWrite));
+    Run(Argv(otherWrite));
     EXPECT_EQ(Registered() ? 4 : 0, Entries());
 
     std::mt19937 random(20);
@@ -237,7 +238,7 @@ TEST_F(FileManagerMenusE2E, WritersKilledOrKeptWaitingLeaveTheMenusToTheNextWrit
         usleep(std::uniform_int_distribution<int>(0, 20000)(random));
         kill(writer, SIGKILL);
         waitpid(writer, nullptr, 0);
-        Run(Reg(otherWrite));
+        Run(Argv(otherWrite));
         EXPECT_EQ(Registered() ? 4 : 0, Entries()) << "round " << round;
     }
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "common_dialogs.h"
 #include "path_separator.h"
 #include "text_helpers.h"
@@ -29,11 +30,6 @@ void WINAPI CoTaskMemFree(LPVOID) { abort(); }
 BOOL WINAPI ChooseColorA(LPCHOOSECOLORA) { abort(); }
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        abort();
-}
 
 // The list: the input, then what fills the rest of the buffer (NULs, or the last input byte
 // repeated, so that a list may also run to the very end without ending).

@@ -9,15 +9,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "check.h"
 #include "user32/dialog_template.h"
 #include "user32/resources.h"
 
 namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        abort();
-}
 
 bool Inside(standin::ResourceBytes part, const uint8_t* data, size_t size) {
     return part.data >= data && part.size <= size &&

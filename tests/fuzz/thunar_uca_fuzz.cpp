@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "check.h"
 #include "menu_entries.h"
 #include "shell32/menu_entries.h"
 
@@ -23,11 +24,6 @@ namespace {
 using standin::menus::ReplaceOurActions;
 using standin::menus::ThunarAction;
 using standin::menus::Verb;
-
-void Check(bool condition) {
-    if (!condition)
-        abort();
-}
 
 // True when `after` is `before` less some of the blocks in `owned` (each block with one line
 // end after it, when there is one), walking both from the start.

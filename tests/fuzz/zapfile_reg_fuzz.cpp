@@ -9,16 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "programs/zapfile-reg/reg.h"
 
 namespace {
 
 using namespace reg;
-
-void Check(bool condition) {
-    if (!condition)
-        abort();
-}
 
 std::string Upper(std::string s) {
     for (char& c : s)

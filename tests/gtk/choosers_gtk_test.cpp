@@ -38,8 +38,7 @@ const Strings kEscape = {"key", "Escape"}, kDown = {"key", "Down"};
 // Yes takes the name, and the file is left as it was. The recent files stay as they were.
 TEST_F(ChoosersGtkTest, SaveAsksBeforeReplacingAndLandsThePath) {
     testenv::WriteFile(dir / "old.txt", "kept");
-    std::filesystem::create_directories(dir / "data");
-    testenv::WriteFile(dir / "data/recently-used.xbel", desktop::kRecentFiles);
+    WithRecentFiles();
     const Strings lines =
         Lines({kMain, kSpace, {"focus", "Save As"}, {"type", "old.txt"}, kReturn,
                {"focus", "Confirm Save As"}, {"key", "alt+n"}, {"closed", "Confirm Save As"},
@@ -48,15 +47,13 @@ TEST_F(ChoosersGtkTest, SaveAsksBeforeReplacingAndLandsThePath) {
                {"closed", "Save As"}, kMain, kEscape});
     EXPECT_EQ(Strings({"Save to: " + dir / "old.txt", "Save: cancelled"}), lines);
     EXPECT_EQ("kept", testenv::ReadFile(dir / "old.txt"));
-    EXPECT_EQ(desktop::kRecentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
 }
 
 // "Folder..." (one Tab on): a folder typed into the chooser, titled as Windows titles it,
 // comes back with its leaf name. The recent files stay as they were.
 TEST_F(ChoosersGtkTest, FolderBrowserGivesTheFolderAndItsLeaf) {
     std::filesystem::create_directories(dir / "Music/Live");
-    std::filesystem::create_directories(dir / "data");
-    testenv::WriteFile(dir / "data/recently-used.xbel", desktop::kRecentFiles);
+    WithRecentFiles();
     const Strings chooser = {"focus", "Browse For Folder"};
     const Strings closed = {"closed", chooser[1]};
     const Strings lines =
@@ -64,7 +61,6 @@ TEST_F(ChoosersGtkTest, FolderBrowserGivesTheFolderAndItsLeaf) {
                kReturn, closed, kMain, kSpace, chooser, kEscape, closed, kMain, kEscape});
     EXPECT_EQ(Strings({"Folder: " + dir / "Music/Live" + "  Leaf: Live", "Folder: cancelled"}),
               lines);
-    EXPECT_EQ(desktop::kRecentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
 }
 
 // "Colour..." (two Tabs on). The chooser opens on blue, the colour stored last (none yet),

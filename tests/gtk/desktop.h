@@ -40,7 +40,7 @@ public:
             for (int fd : {0, 1, 2})
                 dup2(devNull, fd);
             // -noreset: else the server refuses clients for a moment whenever its last one leaves.
-            execlp("Xvfb", "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
+            execl(XVFB_BIN, "Xvfb", "-displayfd", std::to_string(fds[1]).c_str(), "-screen", "0",
                    "1024x768x24", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -94,6 +94,15 @@ protected:
         delete display;
     }
     void SetUp() override { ASSERT_NE("", display->name()) << "Xvfb did not start"; }
+    // The recent files hold another program's entry, which the test must leave as it is.
+    void WithRecentFiles() {
+        std::filesystem::create_directories(dir / "data");
+        testenv::WriteFile(dir / "data/recently-used.xbel", kRecentFiles);
+    }
+    void TearDown() override {
+        if (testenv::Exists(dir / "data/recently-used.xbel"))
+            EXPECT_EQ(kRecentFiles, testenv::ReadFile(dir / "data/recently-used.xbel"));
+    }
 
     std::map<std::string, std::string> Env() const {
         return {{"XDG_CONFIG_HOME", dir / "config"},

@@ -18,6 +18,10 @@ trap cleanup EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
+for tool in Xvfb xdotool convert identify desktop-file-validate groff man unshare; do
+  command -v "$tool" >/dev/null ||
+    { echo "install_tree: $tool is missing (scripts/setup.sh installs it)" >&2; exit 1; }
+done
 prefix=$tmp/prefix
 rm -f "$build/install_manifest.txt"  # see scripts/package.sh
 cmake --install "$build" --prefix "$prefix" >/dev/null
@@ -97,23 +101,18 @@ start_display "$tmp" 1024x768x24
 # Runs PROGRAM FILE in a mount namespace of its own where the build folder is an empty one,
 # answers its question in the window with Yes, and checks that the file is gone.
 ask_in_window() {
-  local program=$1 file=$2 id="" status=0
+  local program=$1 file=$2 id status=0
   echo secret >"$file"
   unshare --mount --map-root-user sh -c \
     'mount -t tmpfs hidden "$1" && [ ! -e "$1/zapfile" ] && exec "$2" "$3"' \
     sh "$build" "$program" "$file" </dev/null >"$tmp/out" 2>&1 &
   local zap=$!
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name '^Cofirm$' 2>/dev/null | head -1 || true)
-    [ -n "$id" ] && break
-    sleep 0.1
-  done
-  if [ -z "$id" ]; then
+  id=$(window Cofirm 2>/dev/null) || {
     kill "$zap" 2>/dev/null || true
     wait "$zap" || true
     fail "$program showed no question in a window: $(cat "$tmp/out")"
     return
-  fi
+  }
   sleep 0.3  # a window just mapped may not take keys yet
   xdotool windowfocus --sync "$id" key Return
   wait "$zap" || status=$?

@@ -8,13 +8,8 @@
 set -uo pipefail
 
 [ $# -eq 2 ] || { echo "usage: check-exe.sh EXE OBJDUMP" >&2; exit 2; }
-exe=$1 objdump=$2
-
-failures=0
-fail() {
-  echo "FAILED: $*" >&2
-  failures=$((failures + 1))
-}
+exe=$1 objdump=$2 case_name=zapfile.exe scratch=$(mktemp -d "${TMPDIR:-/tmp}/zapfile-exe-XXXXXX")
+source "$(dirname "$0")/common.sh"
 
 headers=$("$objdump" -p "$exe") || fail "objdump cannot read $exe"
 grep -q 'Subsystem.*(Windows GUI)' <<<"$headers" || fail "not a GUI program"
@@ -30,9 +25,7 @@ for dialog in 101 102 105; do
   grep -q -- "--type=5 --name=$dialog " <<<"$resources" || fail "no dialog $dialog"
 done
 # (icotool reads a PNG image only from a file.)
-icon=
-ico=$(mktemp "${TMPDIR:-/tmp}/zapfile-icon-XXXXXX")
-trap 'rm -f "$ico"' EXIT
+icon= ico=$scratch/icon.ico
 wrestool -x --type=14 --name=103 "$exe" >"$ico" && icon=$(icotool -l "$ico") || fail "no icon 103"
 expected=() index=1
 for side in 16 24 32 48 64 128 256; do
@@ -59,5 +52,4 @@ for os in 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a 1f676c76-80e1-4239-95bb-83d0f6d0d
   expect "Windows $os" "<supportedOS Id=\"{$os}\"/>"  # 10 and 11, 8.1, 8, 7
 done
 
-[ "$failures" -eq 0 ] || exit 1
-echo "zapfile.exe: passed"
+passed

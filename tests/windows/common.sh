@@ -1,7 +1,7 @@
 # tests/windows/common.sh
-# What the scripts that drive a program under Wine share, sourced once they have set
-# case_name, scratch (a folder of the case's own, made afresh here) and wintest. Runs in a Wine
-# world (wine-world.sh run).
+# What the scripts that check a program for Windows share, sourced once they have set
+# case_name, scratch (a folder of the case's own, made afresh here) and, to drive the program
+# under Wine (in a Wine world: wine-world.sh run), wintest.
 
 failures=0
 fail() {
@@ -24,6 +24,21 @@ finish() {
   local status=0
   wait "$started" || status=$?
   [ "$status" -eq 0 ] || fail "$started_args ended with $status"
+}
+# zap EXE FILE: EXE zaps FILE without a question (no window may wait), and FILE is gone.
+zap() {
+  timeout 20 wine "$1" "$(winpath "$2")" ||
+    fail "${1##*/} ended with $? on $2 (124: a window waited)"
+  [ ! -e "$2" ] || fail "${1##*/} left $2"
+}
+# error_box WHAT: the error box shows "Couldn't delete file." and a reason, and closes with OK;
+# the reason is left in $reason.
+error_box() {
+  local text
+  text=$(window_text Error.) || fail "no error box for $1"
+  reason=${text#"Couldn't delete file."$'\n\n'}
+  [ "$reason" != "$text" ] && [ -n "$reason" ] || fail "error box says \"$text\" for $1"
+  window Error. click 1  # IDOK
 }
 passed() {
   rm -rf "$scratch" "$scratch.out"

@@ -9,8 +9,7 @@
 //   wintest TITLE set ID TEXT   puts TEXT into control ID (WM_SETTEXT)
 //   wintest TITLE text ID       prints the text of control ID (65535: a message box's text)
 //   wintest TITLE cancel        sends WM_COMMAND IDCANCEL, as Escape does, and waits for the close
-//   wintest TITLE keys KEY...   brings the window to the front and types each KEY (a letter,
-//                               left, right, up, down, return, escape, or alt+space)
+//   wintest TITLE move X Y      moves the window's top left corner to X, Y on the screen
 //   wintest TITLE where         prints the window's left and top on the screen
 //   wintest TITLE fits          prints the text of each static that does not show whole in its
 //                               rectangle, wrapped as the static wraps it in the dialog font
@@ -45,35 +44,6 @@ void PrintUtf8(const wchar_t* text) {
     char bytes[8192] = "";
     WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof bytes, nullptr, nullptr);
     printf("%s\n", bytes);
-}
-
-// Presses and releases the key KEY names, holding Alt around it for alt+space; false for a
-// name not known.
-bool Type(const wchar_t* key) {
-    const wchar_t* names[] = {L"left", L"right", L"up", L"down", L"return", L"escape", L"alt+space"};
-    const WORD codes[] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_RETURN, VK_ESCAPE, VK_SPACE};
-    WORD vk = key[0] >= L'a' && key[0] <= L'z' && key[1] == L'\0' ? key[0] - L'a' + 'A' : 0;
-    for (int i = 0; i < 7; ++i)
-        vk = wcscmp(names[i], key) == 0 ? codes[i] : vk;
-    if (vk == 0)
-        return false;
-    const bool alt = wcscmp(key, L"alt+space") == 0;
-    INPUT keys[4] = {};
-    int n = 0;
-    const auto add = [&](WORD k, DWORD flags) {
-        keys[n].type = INPUT_KEYBOARD;
-        keys[n].ki.wVk = k;
-        keys[n++].ki.dwFlags = flags;
-    };
-    if (alt)
-        add(VK_MENU, 0);
-    add(vk, 0);
-    add(vk, KEYEVENTF_KEYUP);
-    if (alt)
-        add(VK_MENU, KEYEVENTF_KEYUP);
-    SendInput(n, keys, sizeof keys[0]);
-    Sleep(150);
-    return true;
 }
 
 // The statics of `dialog` whose text is cut, each printed; their number.
@@ -116,13 +86,13 @@ int wmain(int argc, wchar_t** argv) {
     // Each action and the number of arguments it takes (-1: one or more).
     const std::pair<const wchar_t*, int> actions[] = {
         {L"click", 1}, {L"press", 1}, {L"set", 2}, {L"text", 1}, {L"cancel", 0},
-        {L"keys", -1}, {L"where", 0}, {L"fits", 0}, {L"hold", 1}};
+        {L"move", 2}, {L"where", 0}, {L"fits", 0}, {L"hold", 1}};
     bool known = false;
     for (const auto& [name, count] : actions)
-        known = known || (action == name && (count < 0 ? argc > 3 : argc == 3 + count));
+        known = known || (action == name && argc == 3 + count);
     if (!known) {
         fprintf(stderr, "usage: wintest TITLE click ID|press ID|set ID TEXT|text ID|cancel|"
-                        "keys KEY...|where|fits, or wintest FILE hold SECONDS\n");
+                        "move X Y|where|fits, or wintest FILE hold SECONDS\n");
         return 2;
     }
     if (action == L"hold") {
@@ -149,15 +119,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (action == L"fits")
         return CutStatics(hwnd) == 0 ? 0 : 5;
-    if (action == L"keys") {
-        SetForegroundWindow(hwnd);
-        Sleep(300);
-        for (int i = 3; i < argc; ++i)
-            if (!Type(argv[i])) {
-                fprintf(stderr, "wintest: no key %ls\n", argv[i]);
-                return 2;
-            }
-        return 0;
+    if (action == L"move") {
+        const int x = static_cast<int>(wcstol(argv[3], nullptr, 10));
+        const int y = static_cast<int>(wcstol(argv[4], nullptr, 10));
+        return SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER) ? 0 : 4;
     }
     if (action == L"cancel") {
         PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

@@ -140,4 +140,17 @@ TEST_F(ForcedDeleteTest, AFolderSwappedMidwayCostsNoOtherFile) {
     EXPECT_EQ("", wrong) << "a/f, b/f, error box";
 }
 
+// Another file renamed onto the name between the check and the zap: the checked file is
+// written wherever it went, the newcomer is neither written nor removed, and the error shows.
+TEST_F(ForcedDeleteTest, AFileRenamedOntoTheCheckedNameIsLeftAlone) {
+    const std::string path = File("f", "checked"), other = File("g", "newcomer");
+    CheckedFile file;
+    ASSERT_TRUE(CheckFileToZap(path.c_str(), &file));
+    ASSERT_EQ(0, rename(other.c_str(), path.c_str()));
+    ZapCheckedFile(nullptr, &file, path.c_str());
+    EXPECT_EQ("newcomer", testenv::ReadFile(path));
+    ASSERT_EQ(1u, Boxes().size());
+    EXPECT_EQ("Couldn't delete file.\n\nThe system cannot find the file specified.", Boxes()[0].text);
+}
+
 }  // namespace

@@ -24,9 +24,10 @@ file(GLOB TEST_LIB_SOURCES CONFIGURE_DEPENDS lib/*.cpp)
 # (tests/support is left out: its process.h would hide the C runtime's own <process.h>.)
 # They carry a test dialog and the program's manifest (lib_tests.rc), so that the "A" calls
 # speak UTF-8 in them as in the program.
-add_executable(test_lib ${TEST_LIB_SOURCES} lib/lib_tests.rc)
+# With them, a case of the forced deletion that only Windows' own calls can stage.
+add_executable(test_lib ${TEST_LIB_SOURCES} windows/renamed_test.cpp lib/lib_tests.rc)
 target_include_directories(test_lib PRIVATE ${CMAKE_SOURCE_DIR}/res)
-target_link_libraries(test_lib PRIVATE zapfile_lib gtest_main_windows)
+target_link_libraries(test_lib PRIVATE zapfile_app zapfile_lib gtest_main_windows)
 target_link_options(test_lib PRIVATE ${ZAPFILE_WINDOWS_LINK_OPTIONS})
 
 # Finds another program's window and presses its buttons, from inside Wine. It takes its

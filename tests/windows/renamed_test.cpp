@@ -67,8 +67,13 @@ TEST(ForcedDeleteOverWindows, AFileRenamedOntoTheCheckedNameIsLeftAlone) {
     ZapCheckedFile(nullptr, &file, path.c_str());
     UnhookWindowsHookEx(g_hook);
     EXPECT_EQ("newcomer", Read(path));
-    EXPECT_EQ("checked", Read(folder + "\\h"));  // not found where it was checked: untouched
-    EXPECT_EQ("Couldn't delete file.", g_boxText.substr(0, 21)) << g_boxText;
+    // Windows reopens the open file itself, which is zapped where it went; Wine reopens the
+    // name, finds another file, and leaves the checked one as it was, saying so.
+    const std::string moved = Read(folder + "\\h");
+    if (moved == "(missing)")
+        EXPECT_EQ("", g_boxText);
+    else
+        EXPECT_EQ("checked / Couldn't delete file.", moved + " / " + g_boxText.substr(0, 21));
     DeleteFileA(path.c_str());
     DeleteFileA((folder + "\\h").c_str());
     RemoveDirectoryA(folder.c_str());

@@ -76,6 +76,9 @@ TEST(ZapfileReg, MissingNamesAndBadSyntaxFailWithExitCodeOneAndWriteNothing) {
           {{"query", "HKCU\\\\Software"}, "", 1, "", kNotFound},
           {{"delete", "HKCU\\\\Software", "/f"}, "", 1, "", kNotFound},
           {{"add", "HKCU\\\\Software", "/f"}, "", 1, "", "ERROR: Access is denied.\n"},
+          // A root is never deleted, whatever is asked.
+          {{"delete", "HKCU", "/f"}, "", 1, "",
+           "ERROR: Invalid key name.\nType \"zapfile-reg delete /?\" for usage.\n"},
           {{"query", kKey}, "", 0, Shown("v", "REG_SZ    "), ""}});
 }
 

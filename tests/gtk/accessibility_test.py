@@ -94,7 +94,10 @@ try:
                 "text 'Select file to delete:' labelled-by=label 'Select file to delete:'",
                 "push button '?' (About)"], ["Tab", "Tab", "space"]),
         ("Ie Ext", ["dialog 'Ie Ext' modal", "push button 'OK' focused default",
-                    "check box 'Delete without asking'"], ["Escape"]),
+                    "check box 'Delete without asking'"], ["Tab", "Tab", "Tab"]),
+        # On the check box, Return would press OK, the default button.
+        ("Ie Ext", ["push button 'OK' default", "check box 'Delete without asking' focused"],
+         ["Escape"]),
         (main, [], ["Tab", "Tab", "space"]),
         ("About Zapfile", ["dialog 'About Zapfile' modal", "push button 'OK' focused default",
                            "label 'Version 0.3 (Build 20060208)'"], ["Return"]),

@@ -42,8 +42,8 @@ INT_PTR CALLBACK RunAtInit(HWND hwnd, UINT msg, WPARAM, LPARAM lParam) {
     return TRUE;
 }
 
-// Runs `body` in the test dialog, 100 of lib_tests.rc: a real window on both platforms that is never
-// shown, and ends it: 7 once `body` has run.
+// Runs `body` in the test dialog, 100 of lib_tests.rc: a real window on both platforms that
+// is never shown, and ends it: 7 once `body` has run.
 INT_PTR InTestWindow(const std::function<void(HWND)>& body) {
     return DialogBoxParamA(nullptr, MAKEINTRESOURCE(100), nullptr, RunAtInit,
                            reinterpret_cast<LPARAM>(&body));

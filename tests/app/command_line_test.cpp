@@ -81,14 +81,4 @@ TEST_F(CommandLineTest, TailsUpTo260BytesAreTakenAndWhatIsRefusedIsNeverAskedAbo
     EXPECT_EQ("secret", testenv::ReadFile(quoted));
 }
 
-TEST_F(CommandLineTest, UnusableRegistryMeansAsking) {
-    // The settings folder is a plain file: no database can be opened or created.
-    std::filesystem::create_directories(dir / "config");
-    testenv::WriteFile(dir / "config/zapfile", "not a folder");
-    const std::string path = File("f.txt");
-    Run("\"" + path + "\"");
-    EXPECT_EQ(1u, Boxes().size());
-    EXPECT_EQ("secret", testenv::ReadFile(path));
-}
-
 }  // namespace

@@ -15,7 +15,6 @@ using apptest::AppTest;
 using apptest::Press;
 using standin::scripted::Dialogs;
 using standin::scripted::PushDialogAction;
-using IeExtTest = AppTest;
 
 constexpr char kNotWritten[] =
     "Ie Ext Register failed: the context-menu entry could not be written.";
@@ -27,14 +26,19 @@ LRESULT Checked(HWND dlg) { return SendMessageA(GetDlgItem(dlg, IDC_NOASK), BM_G
 probe::Value Setting() { return probe::Get(HKEY_CURRENT_USER, "Software\\Zapfile", "bAskUser"); }
 bool Exists(const char* path) { return probe::Exists(HKEY_CLASSES_ROOT, path); }
 
-// Opens `id` ("Ie Ext" or About) from the main window, does `inside` there, then closes both.
-void Inside(int id, std::function<void(HWND)> inside) {
-    PushDialogAction([id](HWND main) {
-        Press(main, id);
-        Press(main, IDCANCEL);
-    });
-    PushDialogAction(std::move(inside));
-}
+class IeExtTest : public AppTest {
+protected:
+    // Starts the program, opens `id` ("Ie Ext" or About) from the main window, does `inside`
+    // there, then closes both.
+    static void RunInside(int id, std::function<void(HWND)> inside) {
+        PushDialogAction([id](HWND main) {
+            Press(main, id);
+            Press(main, IDCANCEL);
+        });
+        PushDialogAction(std::move(inside));
+        Run("");
+    }
+};
 
 // The box starts clear when the program asks. Register stores its state and writes the verb
 // with this program's path (and, with it, the file managers' entries); Unregister always
@@ -44,7 +48,7 @@ TEST_F(IeExtTest, RegisterStoresTheTickedBoxUnregisterAlwaysSucceedsAndOkStoresN
     std::vector<LRESULT> seen;
     probe::Value command;
     bool menu = false;
-    Inside(IDC_IEEXT, [&](HWND dlg) {
+    RunInside(IDC_IEEXT, [&](HWND dlg) {
         seen.push_back(Checked(dlg));
         Click(dlg, IDC_NOASK);
         seen.push_back(Checked(dlg));
@@ -55,14 +59,12 @@ TEST_F(IeExtTest, RegisterStoresTheTickedBoxUnregisterAlwaysSucceedsAndOkStoresN
         Press(dlg, IDC_UNREGISTER);  // with nothing left to remove
         Press(dlg, IDOK);
     });
-    Run("");
     // The next start does not ask, and the box shows it ticked; cleared, OK keeps the setting.
-    Inside(IDC_IEEXT, [&](HWND dlg) {
+    RunInside(IDC_IEEXT, [&](HWND dlg) {
         seen.push_back(Checked(dlg));
         Click(dlg, IDC_NOASK);
         Press(dlg, IDOK);
     });
-    Run("");
     EXPECT_EQ((std::vector<LRESULT>{BST_UNCHECKED, BST_CHECKED, BST_CHECKED}), seen);
     const std::string program = std::filesystem::read_symlink("/proc/self/exe");
     EXPECT_EQ(probe::Text("\"" + program + "\" \"%1\""), command);
@@ -91,13 +93,12 @@ TEST_F(IeExtTest, RegisterThatNoFileManagerCanShowFailsAndSaysWhy) {
     testenv::WriteFile(dir / "mine.xml", mine);
     ASSERT_EQ(0, symlink((dir / "mine.xml").c_str(), (dir / "config/Thunar/uca.xml").c_str()));
     const auto Register = [] {
-        Inside(IDC_IEEXT, [](HWND dlg) {
+        testing::internal::CaptureStderr();
+        RunInside(IDC_IEEXT, [](HWND dlg) {
             Click(dlg, IDC_NOASK);
             Press(dlg, IDC_REGISTER);
             Press(dlg, IDOK);
         });
-        testing::internal::CaptureStderr();
-        Run("");
         return testing::internal::GetCapturedStderr();
     };
     const std::string reasons = Register();
@@ -124,18 +125,16 @@ TEST_F(IeExtTest, RegisterAndUnregisterFailInTimeWhileTheMenusAreLockedAndTheNex
     StoreSetting("1");
     const std::string nemo = dir / "data/nemo/actions/Zapfile.nemo_action";
     const auto Entry = [&] { return testenv::Exists(nemo); };
-    Inside(IDC_IEEXT, [](HWND dlg) { Press(dlg, IDC_REGISTER); });
-    Run("");
+    RunInside(IDC_IEEXT, [](HWND dlg) { Press(dlg, IDC_REGISTER); });
     ASSERT_TRUE(Entry());
     std::filesystem::create_directories(dir / "config/zapfile/menus");
     const int lock = open((dir / "config/zapfile/menus/lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_EQ(0, flock(lock, LOCK_EX));
-    Inside(IDC_IEEXT, [](HWND dlg) {
+    RunInside(IDC_IEEXT, [](HWND dlg) {
         Press(dlg, IDC_UNREGISTER);
         Click(dlg, IDC_NOASK);
         Press(dlg, IDC_REGISTER);
     });
-    Run("");
     close(lock);
     const std::string locked = "\n\nThe process cannot access the file because another process has "
                                "locked a portion of the file.";
@@ -152,9 +151,7 @@ TEST_F(IeExtTest, RegisterAndUnregisterFailInTimeWhileTheMenusAreLockedAndTheNex
 
 TEST_F(IeExtTest, AboutClosesWithOkOrEscape) {
     for (const int id : {IDOK, IDCANCEL})
-        Inside(IDC_ABOUT, [id](HWND dlg) { Press(dlg, id); });
-    Run("");
-    Run("");
+        RunInside(IDC_ABOUT, [id](HWND dlg) { Press(dlg, id); });
     ASSERT_EQ(4u, Dialogs().size());
     EXPECT_EQ("About Zapfile", Dialogs()[1].caption);
     EXPECT_TRUE(Dialogs()[1].endedByScript);

@@ -18,24 +18,19 @@ namespace {
 const std::string S(1, PATH_SEPARATOR);
 const std::string kFolder = S + "data" + S + "in";
 
-// What the records hand the dialogs that no run of a dialog shows: the sizes of the blocks a
-// chosen path is written to, the open-file filter and the folder browser's flag. (The record
-// sizes, the save dialog's questions and the browser's title are met by the choosers' tests,
-// over the stand-in and with the example program in GTK and under Wine.)
-TEST(CommonDialogs, InitOpenInitSaveAndInitFolderFillTheirRecords) {
+// The blocks a chosen path is written to: the record offers the dialog no more than each
+// holds, and the save dialog leaves the last byte for the NUL. A new open starts a new walk.
+TEST(CommonDialogs, TheRecordsOfferNoMoreThanTheirBlocksHold) {
     CommonDialogs c;
     c.bEnd = 1;
     c.nPos = 7;
     c.InitOpen(nullptr);
-    EXPECT_EQ(0, c.nPos + c.bEnd);  // a new walk
-    EXPECT_EQ(std::pair(static_cast<DWORD>(65536), c.szFile), std::pair(c.ofn.nMaxFile, c.ofn.lpstrFile));
-    // The two entries, then the NUL that ends the list: 21 bytes.
-    EXPECT_EQ(std::string("All Files (*.*)\0*.*\0", 21), std::string(c.ofn.lpstrFilter, 21));
-    c.InitSave(nullptr);  // a path chosen must fit its block
+    EXPECT_EQ(0, c.nPos + c.bEnd);
+    EXPECT_EQ(std::pair(static_cast<DWORD>(FILE_LIST_SIZE), c.szFile),
+              std::pair(c.ofn.nMaxFile, c.ofn.lpstrFile));
+    c.InitSave(nullptr);
     EXPECT_EQ(std::pair(static_cast<DWORD>(MAX_TEXT), c.szFile),
               std::pair(c.ofn.nMaxFile, c.ofn.lpstrFile));
-    c.InitFolder(nullptr);
-    EXPECT_EQ(static_cast<UINT>(BIF_RETURNONLYFSDIRS), c.bi.ulFlags);
 }
 
 // Each list as the dialog returns it (NULs included), walked as ShowOpen and the caller do.

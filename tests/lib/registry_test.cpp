@@ -184,17 +184,6 @@ TEST_F(RegistryTest, NamesIgnoreCaseAndKeepTheirSpelling) {
     EXPECT_EQ(nullptr, h);  // the program then falls back to RegCreateKeyA
 }
 
-TEST_F(RegistryTest, DeleteKeyRefusesAKeyWithSubkeysLeavingItWhole) {
-    Create("Parent\\Child");
-    HKEY parent = Create("Parent");
-    ASSERT_EQ(ERROR_SUCCESS, Set(parent, "v", REG_SZ, "kept"));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(key_, "Parent"));
-    EXPECT_EQ(Get(parent, "v"), Value(ERROR_SUCCESS, REG_SZ, "kept"));
-    EXPECT_EQ(std::set<std::string>{"Child"}, Names(parent));
-    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "Parent\\Child"));
-    EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key_, "Parent"));
-}
-
 // Windows looks only at the low 32 bits of a predefined key's handle. An empty subkey hands
 // back a predefined key itself, as it came, and any other key anew. Only the predefined
 // HKEY_CLASSES_ROOT takes one leading backslash, and only to open a key.

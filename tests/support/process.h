@@ -21,7 +21,6 @@ namespace testproc {
 
 struct Result {
     int exitCode = -1;      // -1 when killed or timed out
-    bool timedOut = false;
     std::string out;        // standard output (with a terminal: everything it showed)
     std::string err;        // standard error (empty with a terminal)
 };
@@ -64,10 +63,10 @@ inline int Left(Deadline deadline) {
 }
 
 // Waits for pid, killing it at `deadline`; its exit code, -1 when killed.
-inline int WaitExit(pid_t pid, Deadline deadline, bool* timedOut) {
+inline int WaitExit(pid_t pid, Deadline deadline) {
     int status = 0;
     pid_t done = 0;
-    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && !(*timedOut = Left(deadline) == 0))
+    while ((done = waitpid(pid, &status, WNOHANG)) == 0 && Left(deadline) > 0)
         usleep(2000);
     if (done == 0) {
         kill(pid, SIGKILL);
@@ -92,7 +91,7 @@ inline Result Run(const std::vector<std::string>& argv, const std::map<std::stri
         return p;
     });
     Result r;
-    r.exitCode = WaitExit(pid, After(timeoutMs), &r.timedOut);
+    r.exitCode = WaitExit(pid, After(timeoutMs));
     for (int fd = 1; fd < 3; ++fd) {
         rewind(files[fd]);
         for (int c; (c = fgetc(files[fd])) != EOF;)
@@ -116,7 +115,7 @@ inline Result RunInTerminal(const std::vector<std::string>& argv,
     const Deadline deadline = After(timeoutMs);
     char buf[4096];
     pollfd fd = {master, POLLIN, 0};
-    while (!(r.timedOut = Left(deadline) == 0)) {
+    while (Left(deadline) > 0) {
         if (poll(&fd, 1, Left(deadline)) <= 0)
             continue;
         const ssize_t n = read(master, buf, sizeof buf);
@@ -132,7 +131,7 @@ inline Result RunInTerminal(const std::vector<std::string>& argv,
         }
     }
     close(master);
-    r.exitCode = WaitExit(pid, deadline, &r.timedOut);
+    r.exitCode = WaitExit(pid, deadline);
     return r;
 }
 

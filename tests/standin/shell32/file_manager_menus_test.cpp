@@ -40,9 +40,6 @@ protected:
                                                      reinterpret_cast<const BYTE*>(command.c_str()),
                                                      command.size());
     }
-    void SetVerb(const std::string& verb, const std::string& command) {
-        ASSERT_EQ(0, WriteVerb(verb, command));
-    }
     // The verb's entries of GNOME Files, Dolphin and Nemo.
     std::string Script(const std::string& verb) { return data_ + "/nautilus/scripts/" + verb; }
     std::string Service(const std::string& verb) { return data_ + "/kio/servicemenus/" + verb + ".desktop"; }
@@ -88,7 +85,7 @@ TEST_F(FileManagerMenus, ACommandIsCarriedExactlyOrRefused) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.command.substr(0, 40)));
-        SetVerb("Zap", "/bin/zap %1");
+        ASSERT_EQ(0, WriteVerb("Zap", "/bin/zap %1"));
         ASSERT_EQ(4, Entries("Zap"));
         EXPECT_EQ(c.status, WriteVerb("Zap", c.command));
         EXPECT_EQ(c.entries, Entries("Zap"));
@@ -106,7 +103,7 @@ TEST_F(FileManagerMenus, ACommandIsCarriedExactlyOrRefused) {
 // The menus follow changes at or below HKEY_CLASSES_ROOT\*\shell, however the key was reached,
 // and no other write costs a look at them. A uca.xml that is not a plain list stays as it is.
 TEST_F(FileManagerMenus, OnlyChangesBelowTheVerbsKeyRewriteTheMenus) {
-    SetVerb("Zap", "/bin/zap %1");
+    ASSERT_EQ(0, WriteVerb("Zap", "/bin/zap %1"));
     ASSERT_EQ(0, unlink(Nemo("Zap").c_str()));
     testenv::WriteFile(uca_, "<actions><!-- mine --></actions>");
     HKEY h = nullptr;
@@ -127,7 +124,7 @@ TEST_F(FileManagerMenus, OnlyChangesBelowTheVerbsKeyRewriteTheMenus) {
 // entry edited by hand and one whose mode the user changed are the user's and stay as they
 // are, whatever they hold.
 TEST_F(FileManagerMenus, CopiesAndEditedEntriesAreTheUsersAndStay) {
-    SetVerb("Zap", "/bin/zap %1");
+    ASSERT_EQ(0, WriteVerb("Zap", "/bin/zap %1"));
     const std::string script = testenv::ReadFile(Script("Zap"));
     const std::string service = testenv::ReadFile(Service("Zap"));
     const std::string copies[][2] = {
@@ -148,8 +145,9 @@ TEST_F(FileManagerMenus, CopiesAndEditedEntriesAreTheUsersAndStay) {
     uca.insert(uca.rfind("</actions>"), std::regex_replace(ours, std::regex("<name>Zap<"), "<name>Zap 2<"));
     testenv::WriteFile(uca_, uca);
 
-    SetVerb("Other", "/bin/other %1");
-    SetVerb("Zap", "/bin/zap2 %1");  // the verb's own entries follow, the edited one does not
+    ASSERT_EQ(0, WriteVerb("Other", "/bin/other %1"));
+    // The verb's own entries follow, the edited one does not.
+    ASSERT_EQ(0, WriteVerb("Zap", "/bin/zap2 %1"));
     EXPECT_NE(std::string::npos, testenv::ReadFile(Script("Zap")).find("/bin/zap2"));
     EXPECT_EQ(edited, testenv::ReadFile(Service("Zap")));
     probe::DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\Zap");
@@ -170,12 +168,14 @@ TEST_F(FileManagerMenus, CopiesAndEditedEntriesAreTheUsersAndStay) {
 TEST_F(FileManagerMenus, ConcurrentChangesLeaveTheMenusInStepWithTheRegistry) {
     constexpr int kVerbs = 6;
     for (int i = 0; i < kVerbs; ++i)
-        SetVerb("v0-" + std::to_string(i), "/bin/zap %1");
+        ASSERT_EQ(0, WriteVerb("v0-" + std::to_string(i), "/bin/zap %1"));
     for (int round = 1; round <= 8; ++round) {
         std::vector<std::thread> writers;
         for (int i = 0; i < kVerbs; ++i) {
             const std::string suffix = "-" + std::to_string(i);
-            writers.emplace_back([this, round, suffix] { SetVerb("v" + std::to_string(round) + suffix, "/bin/zap %1"); });
+            writers.emplace_back([round, suffix] {
+                EXPECT_EQ(0, WriteVerb("v" + std::to_string(round) + suffix, "/bin/zap %1"));
+            });
             writers.emplace_back([this, round, suffix] {
                 probe::DeleteTree(HKEY_CLASSES_ROOT, "*\\shell\\v" + std::to_string(round - 1) + suffix);
             });

@@ -24,7 +24,8 @@ namespace fs = std::filesystem;
 const std::vector<std::string> kChosen = {"a b.txt", "it's", "x\ny", "--help", "$f `x`"};
 const std::vector<std::string> kNeighbours = {"a", "b.txt", "it", "x", "y", "$f", "`x`"};
 
-// What a launcher makes of a line with % codes: `code` replaced, %% a percent sign.
+// What a launcher makes of a line with % codes: `code` replaced, %% a percent sign. Any other
+// % is not a valid line (launchers drop it or refuse the entry).
 std::string Replaced(const std::string& text, const std::string& code, const std::string& by) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -32,6 +33,7 @@ std::string Replaced(const std::string& text, const std::string& code, const std
             out += by;
             i += code.size() - 1;
         } else {
+            EXPECT_TRUE(text[i] != '%' || text.compare(i, 2, "%%") == 0) << "a lone % in " << text;
             out += text[i];
             i += text.compare(i, 2, "%%") == 0;
         }
